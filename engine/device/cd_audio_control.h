@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class Clock;
+class ClockTimer;
+class CaptureOutput;
+class PlaybackEngine;
+
+// The CD device: a digital CD player for drives and disc images with the
+// member set of a multimedia CD-audio control. Getters read a snapshot and
+// never wait on the drive; commands take effect in the reported state at
+// once and are carried out by worker threads (or, on a manual clock,
+// synchronously as the clock advances).
+//
+// Time formats: 10 packs positions as track, minutes, seconds, frames
+// (lowest byte first) and lengths as minutes, seconds, frames; 0 gives
+// milliseconds, positions counted from the start of the disc.
+class CdAudioControl : public QObject {
+    Q_OBJECT
+public:
+    enum ModeValue {
+        ModeNotReady = 524,
+        ModeStopped = 525,
+        ModePlaying = 526,
+        ModePaused = 529,
+        ModeOpen = 530,
+    };
+    enum TimeFormatValue { TimeFormatMilliseconds = 0, TimeFormatTmsf = 10 };
+
+    struct Options {
+        QString device;  // drive or image path; empty: the system's default drive
+        Clock *clock = nullptr;  // null: the system clock
+        // Auto: the sound server, or the real-time null output without one.
+        int output = 0;  // OutputKind
+        // With OutputKind::Capture, every frame played is appended here.
+        CaptureOutput *capture = nullptr;
+    };
+
+    explicit CdAudioControl(const Options &options, QObject *parent = nullptr);
+    ~CdAudioControl() override;
+
+    void Command(const QString &command);
+
+    void setDeviceType(const QString &type) { m_deviceType = type; }
+    QString DeviceType() const { return m_deviceType; }
+    void setFileName(const QString &name) { m_fileName = name; }
+    QString FileName() const { return m_fileName; }
+    // The two open options. Opens never block the caller, so they have no
+    // effect beyond being remembered.
+    void setWait(bool wait) { m_wait = wait; }
+    bool Wait() const { return m_wait; }
+    void setShareable(bool shareable) { m_shareable = shareable; }
+    bool Shareable() const { return m_shareable; }
+
+    void setTimeFormat(qint32 format);
+    qint32 TimeFormat() const { return m_timeFormat; }
+
+    void setFrom(qint32 from);
+    qint32 From() const { return m_from; }
+
+    void setTrack(qint32 track) { m_track = track; }
+    qint32 Track() const { return m_track; }
+
+    qint32 Tracks() const;
+    qint32 Position() const;
+    qint32 Length() const;
+    qint32 TrackLength() const;
+    qint32 Mode() const;
+
+    void setSilent(bool silent);
+    bool Silent() const { return m_silent; }
+
+    void setUpdateInterval(int ms);
+    int UpdateInterval() const { return m_updateInterval; }
+
+    // The name of the output sound goes to ("pulse", "null", "capture").
+    QString outputName() const;
+
+signals:
+    void StatusUpdate();
+
+private:
+    void raiseStatusUpdate();
+    void onBoundary();
+
+    std::unique_ptr<PlaybackEngine> m_engine;
+    Clock *m_clock;
+    ClockTimer *m_updateTimer;
+
+    QString m_deviceType;
+    QString m_fileName;
+    bool m_wait = false;
+    bool m_shareable = false;
+    qint32 m_timeFormat = TimeFormatTmsf;
+    qint32 m_from = 0;
+    bool m_fromSet = false;
+    qint32 m_track = 1;
+    bool m_silent = false;
+    int m_updateInterval = 0;
+    qint64 m_lastPrevMs = -1;
+};
