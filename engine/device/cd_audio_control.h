@@ -4,8 +4,11 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class Clock;
+class DiscToc;
+struct TrackInfo;
 class ClockTimer;
 class CaptureOutput;
 class PlaybackEngine;
@@ -86,10 +89,18 @@ signals:
 private:
     void raiseStatusUpdate();
     void onBoundary();
+    void playCommand();
+    void stepTrack(bool forward);
+    void followCurrentTrack();
+    const TrackInfo *currentTrack(const DiscToc &toc) const;
+    std::optional<qint64> fromFrame(const DiscToc &toc) const;
+    qint32 lengthValue(qint64 sectors) const;
 
     std::unique_ptr<PlaybackEngine> m_engine;
     Clock *m_clock;
     ClockTimer *m_updateTimer;
+    ClockTimer *m_mediaTimer;
+    bool m_isOpen = false;
 
     QString m_deviceType;
     QString m_fileName;

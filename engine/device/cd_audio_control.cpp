@@ -1,0 +1,240 @@
+#include "cd_audio_control.h"
+
+#include "clock.h"
+#include "playback_engine.h"
+
+#include <QMetaObject>
+
+namespace {
+
+constexpr qint64 kPrevRepeatMs = 3000;
+constexpr int kMediaCheckMs = 500;
+
+qint64 sectorFrame(qint64 lsn) { return lsn * kFramesPerSector; }
+
+qint64 framesToMs(qint64 frames) { return frames * 1000 / kSampleRate; }
+
+// Rounded up, so that the position read back in milliseconds is the one
+// that was asked for.
+qint64 msToFrames(qint64 ms)
+{
+    const qint64 scaled = ms * kSampleRate;
+    return scaled >= 0 ? (scaled + 999) / 1000 : -((-scaled) / 1000);
+}
+
+} // namespace
+
+CdAudioControl::CdAudioControl(const Options &options, QObject *parent)
+    : QObject(parent), m_clock(options.clock ? options.clock : SystemClock::instance())
+{
+    PlaybackEngine::Config config;
+    config.device = options.device;
+    config.clock = m_clock;
+    config.output = static_cast<OutputKind>(options.output);
+    config.capture = options.capture;
+    const bool synchronous = m_clock->isManual();
+    m_engine = std::make_unique<PlaybackEngine>(config, [this, synchronous] {
+        if (synchronous)
+            onBoundary();
+        else
+            QMetaObject::invokeMethod(this, [this] { onBoundary(); }, Qt::QueuedConnection);
+    });
+
+    m_updateTimer = new ClockTimer(m_clock, this);
+    connect(m_updateTimer, &ClockTimer::timeout, this, &CdAudioControl::raiseStatusUpdate);
+    m_mediaTimer = new ClockTimer(m_clock, this);
+    connect(m_mediaTimer, &ClockTimer::timeout, this, [this] { m_engine->checkMedia(); });
+    m_mediaTimer->setInterval(kMediaCheckMs);
+}
+
+CdAudioControl::~CdAudioControl() = default;
+
+QString CdAudioControl::outputName() const { return m_engine->outputName(); }
+
+void CdAudioControl::raiseStatusUpdate()
+{
+    if (m_isOpen)
+        emit StatusUpdate();
+}
+
+void CdAudioControl::onBoundary()
+{
+    // The stream halted at a track start or the end of the disc: report it
+    // now, so that whatever follows starts exactly there, and count the next
+    // regular update from here.
+    if (m_isOpen && m_updateInterval > 0) {
+        m_updateTimer->setInterval(m_updateInterval);
+        emit StatusUpdate();
+    }
+    m_engine->boundaryHandled();
+}
+
+void CdAudioControl::setUpdateInterval(int ms)
+{
+    m_updateInterval = qMax(0, ms);
+    m_updateTimer->setInterval(m_updateInterval);
+}
+
+void CdAudioControl::setTimeFormat(qint32 format) { m_timeFormat = format; }
+
+void CdAudioControl::setFrom(qint32 from)
+{
+    m_from = from;
+    m_fromSet = true;
+}
+
+void CdAudioControl::setSilent(bool silent)
+{
+    m_silent = silent;
+    m_engine->setSilent(silent);
+}
+
+// --- reading -----------------------------------------------------------------
+
+qint32 CdAudioControl::Tracks() const
+{
+    const auto toc = m_engine->toc();
+    return toc ? toc->trackCount() : 0;
+}
+
+qint32 CdAudioControl::Mode() const
+{
+    switch (m_engine->state()) {
+    case PlaybackEngine::State::NoDisc:
+        return ModeNotReady;
+    case PlaybackEngine::State::Open:
+        return ModeOpen;
+    case PlaybackEngine::State::Stopped:
+        return ModeStopped;
+    case PlaybackEngine::State::Playing:
+        return ModePlaying;
+    case PlaybackEngine::State::Paused:
+        return ModePaused;
+    }
+    return ModeNotReady;
+}
+
+qint32 CdAudioControl::Position() const
+{
+    const auto toc = m_engine->toc();
+    if (!toc)
+        return 0;
+    const qint64 frame = m_engine->positionFrame();
+    if (m_timeFormat == TimeFormatMilliseconds)
+        return qint32(framesToMs(frame));
+    const TrackInfo *track = toc->trackAt(frame / kFramesPerSector);
+    return packTmsf(track->number, frame / kFramesPerSector - track->startLsn);
+}
+
+qint32 CdAudioControl::lengthValue(qint64 sectors) const
+{
+    if (m_timeFormat == TimeFormatMilliseconds)
+        return qint32(framesToMs(sectorFrame(sectors)));
+    return packMsf(sectors);
+}
+
+qint32 CdAudioControl::Length() const
+{
+    const auto toc = m_engine->toc();
+    return toc ? lengthValue(toc->audioSectors()) : 0;
+}
+
+qint32 CdAudioControl::TrackLength() const
+{
+    const auto toc = m_engine->toc();
+    const TrackInfo *track = toc ? toc->track(m_track) : nullptr;
+    return track ? lengthValue(track->sectors()) : 0;
+}
+
+// --- commands ------------------------------------------------------------------
+
+std::optional<qint64> CdAudioControl::fromFrame(const DiscToc &toc) const
+{
+    if (m_timeFormat == TimeFormatMilliseconds)
+        return msToFrames(m_from);
+    const TrackInfo *track = toc.track(m_from & 0xFF);
+    if (!track)
+        return std::nullopt;
+    const qint64 minutes = (m_from >> 8) & 0xFF;
+    const qint64 seconds = (m_from >> 16) & 0xFF;
+    const qint64 frames = (quint32(m_from) >> 24) & 0xFF;
+    const qint64 offset = (minutes * 60 + seconds) * kSectorsPerSecond + frames;
+    return sectorFrame(track->startLsn + offset);
+}
+
+void CdAudioControl::playCommand()
+{
+    std::optional<qint64> from;
+    if (m_fromSet) {
+        m_fromSet = false;
+        const auto toc = m_engine->toc();
+        if (!toc)
+            return;
+        from = fromFrame(*toc);
+        // A start past the disc or in a track with no audio after it plays nothing.
+        if (!from || *from >= sectorFrame(toc->lastAudio() ? toc->lastAudio()->endLsn : 0))
+            return;
+    }
+    m_engine->play(from);
+    followCurrentTrack();
+}
+
+const TrackInfo *CdAudioControl::currentTrack(const DiscToc &toc) const
+{
+    return toc.trackAt(m_engine->positionFrame() / kFramesPerSector);
+}
+
+void CdAudioControl::followCurrentTrack()
+{
+    const auto toc = m_engine->toc();
+    if (const TrackInfo *track = toc ? currentTrack(*toc) : nullptr)
+        m_track = track->number;
+}
+
+void CdAudioControl::stepTrack(bool forward)
+{
+    const auto toc = m_engine->toc();
+    if (!toc || !toc->hasAudio())
+        return;
+    const TrackInfo *current = currentTrack(*toc);
+    const TrackInfo *target = nullptr;
+    if (forward) {
+        target = toc->nextAudio(current);
+        if (!target)
+            target = toc->lastAudio();
+    } else {
+        const qint64 now = m_clock->nowMs();
+        const bool again = m_lastPrevMs >= 0 && now - m_lastPrevMs < kPrevRepeatMs;
+        m_lastPrevMs = now;
+        target = current && current->audio ? current : toc->previousAudio(current);
+        if (again && target)
+            target = toc->previousAudio(target);
+        if (!target)
+            target = toc->firstAudio();
+    }
+    m_engine->moveTo(sectorFrame(target->startLsn));
+    m_track = target->number;
+}
+
+void CdAudioControl::Command(const QString &command)
+{
+    if (command == QLatin1String("open")) {
+        m_isOpen = true;
+        m_engine->open();
+    } else if (command == QLatin1String("close")) {
+        m_isOpen = false;
+        m_engine->close();
+    } else if (command == QLatin1String("play")) {
+        playCommand();
+    } else if (command == QLatin1String("pause")) {
+        m_engine->pause();
+    } else if (command == QLatin1String("stop")) {
+        m_engine->stop();
+    } else if (command == QLatin1String("prev")) {
+        stepTrack(false);
+    } else if (command == QLatin1String("next")) {
+        stepTrack(true);
+    } else if (command == QLatin1String("eject")) {
+        m_engine->eject();
+    }
+}

@@ -1,0 +1,185 @@
+#include "disc_drive.h"
+
+#include "audio_output.h"
+#include "disc_source.h"
+
+#include <cstring>
+
+DiscDrive::DiscDrive(QString path, ProblemReport *report, bool threaded, TocListener listener)
+    : m_path(std::move(path)), m_report(report), m_listener(std::move(listener)), m_threaded(threaded)
+{
+    if (m_threaded)
+        m_thread = std::thread([this] { run(); });
+}
+
+DiscDrive::~DiscDrive()
+{
+    if (m_thread.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_readerWake.notify_all();
+        m_dataReady.notify_all();
+        m_thread.join();
+    }
+}
+
+void DiscDrive::requestOpen() { perform(Request::Open); }
+void DiscDrive::requestEject() { perform(Request::Eject); }
+void DiscDrive::requestClose() { perform(Request::Close); }
+void DiscDrive::requestMediaCheck() { perform(Request::MediaCheck); }
+
+void DiscDrive::perform(Request request)
+{
+    if (!m_threaded) {
+        carryOut(request);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // A drive that answers slowly must not pile up opens and checks.
+    for (Request queued : m_requests)
+        if (queued == request)
+            return;
+    m_requests.push_back(request);
+    m_readerWake.notify_all();
+}
+
+void DiscDrive::carryOut(Request request)
+{
+    bool changed = false;
+    bool ejected = false;
+    switch (request) {
+    case Request::Open:
+        if (!m_source) {
+            m_source = DiscSource::open(m_path, m_report);
+            changed = m_source != nullptr;
+        }
+        break;
+    case Request::Eject:
+        if (m_source)
+            m_source->eject();
+        changed = ejected = true;
+        m_source.reset();
+        break;
+    case Request::Close:
+        changed = m_source != nullptr;
+        m_source.reset();
+        break;
+    case Request::MediaCheck:
+        if (m_source && m_source->mediaChanged()) {
+            m_source.reset();
+            changed = true;
+        }
+        break;
+    }
+    if (!changed)
+        return;
+    auto toc = m_source ? std::make_shared<const DiscToc>(m_source->toc()) : nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_toc = toc;
+        clearRing(0);
+    }
+    m_dataReady.notify_all();
+    m_listener(toc, ejected);
+}
+
+void DiscDrive::clearRing(qint64 start)
+{
+    m_ring.clear();
+    m_ringStart = start;
+    ++m_ringGeneration;
+}
+
+bool DiscDrive::isAudio(qint64 lsn) const
+{
+    const TrackInfo *track = m_toc ? m_toc->trackAt(lsn) : nullptr;
+    return track && track->audio && lsn >= track->startLsn && lsn < track->endLsn;
+}
+
+bool DiscDrive::wantsFill() const
+{
+    return m_filling && int(m_ring.size()) < kReadAheadSectors
+           && isAudio(m_ringStart + qint64(m_ring.size()));
+}
+
+void DiscDrive::run()
+{
+    std::vector<char> sector(kSectorBytes);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_quit) {
+        m_readerWake.wait(lock, [this] { return m_quit || !m_requests.empty() || wantsFill(); });
+        if (m_quit)
+            break;
+        if (!m_requests.empty()) {
+            const Request request = m_requests.front();
+            m_requests.pop_front();
+            lock.unlock();
+            carryOut(request);
+            lock.lock();
+            continue;
+        }
+        const qint64 lsn = m_ringStart + qint64(m_ring.size());
+        const quint64 generation = m_ringGeneration;
+        lock.unlock();
+        m_source->readSector(lsn, sector.data());
+        lock.lock();
+        if (generation != m_ringGeneration)
+            continue;
+        m_ring.push_back(sector);
+        if (int(m_ring.size()) >= kReadAheadSectors)
+            m_filling = false;
+        m_dataReady.notify_all();
+    }
+}
+
+bool DiscDrive::readSector(qint64 lsn, char *out)
+{
+    if (!m_threaded) {
+        if (m_source)
+            return m_source->readSector(lsn, out);
+        std::memset(out, 0, kSectorBytes);
+        return false;
+    }
+
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const quint64 interrupts = m_interrupts;
+    for (;;) {
+        if (!isAudio(lsn) || m_quit || interrupts != m_interrupts) {
+            std::memset(out, 0, kSectorBytes);
+            return false;
+        }
+        const qint64 offset = lsn - m_ringStart;
+        if (offset >= 0 && offset < qint64(m_ring.size())) {
+            for (qint64 i = 0; i < offset; ++i)
+                m_ring.pop_front();
+            m_ringStart = lsn;
+            std::memcpy(out, m_ring.front().data(), kSectorBytes);
+            // Refill in batches: wake the reader only when half is gone.
+            if (int(m_ring.size()) < kReadAheadSectors / 2 && !m_filling) {
+                m_filling = true;
+                m_readerWake.notify_all();
+            }
+            return true;
+        }
+        if (offset < 0 || offset >= kReadAheadSectors)
+            clearRing(lsn);
+        if (!m_filling) {
+            m_filling = true;
+            m_readerWake.notify_all();
+        }
+        m_dataReady.wait(lock);
+    }
+}
+
+void DiscDrive::interruptRead()
+{
+    if (!m_threaded)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_interrupts;
+    }
+    m_dataReady.notify_all();
+}

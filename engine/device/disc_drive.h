@@ -1,0 +1,73 @@
+#pragma once
+
+#include "disc_toc.h"
+
+#include <QString>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class DiscSource;
+class ProblemReport;
+
+// Owns the opened disc and reads it ahead of the sound. With a thread, the
+// opens, ejects and media checks run on it (a drive may take seconds to
+// answer) and about two seconds of sectors are kept ahead of the reader;
+// without one, everything runs inline on the caller's thread (manual clock).
+class DiscDrive {
+public:
+    // Called with the new table of contents after an open (null when there
+    // is no disc any more), on the disc thread or inline.
+    using TocListener = std::function<void(std::shared_ptr<const DiscToc>, bool ejected)>;
+
+    DiscDrive(QString path, ProblemReport *report, bool threaded, TocListener listener);
+    ~DiscDrive();
+
+    void requestOpen();
+    void requestEject();
+    void requestClose();
+    void requestMediaCheck();
+
+    // Reads one audio sector for the sound; silence and false when it cannot
+    // be had (no disc, unreadable, or interrupted).
+    bool readSector(qint64 lsn, char *out);
+    // Makes a read that waits for the drive give up, so a new command is not
+    // held up by a slow sector.
+    void interruptRead();
+
+    static constexpr int kReadAheadSectors = 150;
+
+private:
+    enum class Request { Open, Eject, Close, MediaCheck };
+    void perform(Request request);
+    void carryOut(Request request);
+    bool isAudio(qint64 lsn) const;
+    void run();
+    bool wantsFill() const;
+    void clearRing(qint64 start);
+
+    QString m_path;
+    ProblemReport *m_report;
+    TocListener m_listener;
+    bool m_threaded;
+
+    std::unique_ptr<DiscSource> m_source;  // touched only by the disc thread (or inline)
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_readerWake;
+    std::condition_variable m_dataReady;
+    std::deque<Request> m_requests;
+    std::shared_ptr<const DiscToc> m_toc;  // of m_source, for the read-ahead
+    std::deque<std::vector<char>> m_ring;
+    qint64 m_ringStart = 0;
+    quint64 m_ringGeneration = 0;
+    quint64 m_interrupts = 0;
+    bool m_filling = false;
+    bool m_quit = false;
+    std::thread m_thread;
+};

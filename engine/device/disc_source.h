@@ -1,0 +1,57 @@
+#pragma once
+
+#include "disc_toc.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class ProblemReport;
+class QTemporaryDir;
+
+// One opened disc: a CD drive or a disc image read through libcdio. Not
+// thread-safe: the disc thread owns it. Reads never retry without end: a
+// sector that cannot be read comes back as silence and is reported.
+class DiscSource {
+public:
+    // Opens the drive or image at path (empty: the system's default drive).
+    // Returns null, having said why, when there is nothing to play.
+    static std::unique_ptr<DiscSource> open(const QString &path, ProblemReport *report);
+    ~DiscSource();
+
+    const DiscToc &toc() const { return m_toc; }
+    bool isImage() const { return m_isImage; }
+
+    // Reads one 2352-byte audio sector; false (and silence in out) when it
+    // could not be read.
+    bool readSector(qint64 lsn, char *out);
+
+    // True once the disc is no longer the one that was opened: the image
+    // file vanished or was replaced, or the drive reports a media change.
+    bool mediaChanged();
+
+    // Drives open their tray; images are only released.
+    void eject();
+
+private:
+    DiscSource() = default;
+    bool readToc();
+    bool readWithParanoia(qint64 lsn, char *out);
+    void closeParanoia();
+    void rememberImageIdentity();
+    QString rewrittenSheet(const QString &path, const QString &name,
+                           const std::function<QString(QString)> &rewrite);
+    QString cueWithAgreeingName(const QString &path, const QStringList &files);
+    QString tocWithAbsolutePaths(const QString &path);
+
+    struct Handles;
+    std::unique_ptr<Handles> m_h;
+    std::unique_ptr<QTemporaryDir> m_sheetCopy;
+    ProblemReport *m_report = nullptr;
+    DiscToc m_toc;
+    bool m_isImage = false;
+    QString m_path;
+    QString m_identity;
+    qint64 m_paranoiaNext = -1;
+};

@@ -1,0 +1,481 @@
+#include "playback_engine.h"
+
+#include "clock.h"
+#include "disc_drive.h"
+#include "pulse_output.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+constexpr qint64 kReconnectIntervalMs = 2000;
+// How long before the output runs dry the sound thread stops waiting for
+// the boundary update and goes on by itself.
+constexpr qint64 kBoundarySafetyMs = 40;
+
+qint64 sectorFrame(qint64 lsn) { return lsn * kFramesPerSector; }
+
+// Hands frames to a capture owned by someone else.
+class ForwardingOutput : public AudioOutput {
+public:
+    explicit ForwardingOutput(AudioOutput *target) : m_target(target) {}
+    bool write(const char *pcm, qint64 bytes) override { return m_target->write(pcm, bytes); }
+    qint64 bufferedFrames() override { return m_target->bufferedFrames(); }
+    void discard() override { m_target->discard(); }
+    QString name() const override { return m_target->name(); }
+
+private:
+    AudioOutput *m_target;
+};
+
+} // namespace
+
+PlaybackEngine::PlaybackEngine(const Config &config, std::function<void()> boundaryListener)
+    : m_config(config),
+      m_synchronous(config.clock && config.clock->isManual()),
+      m_boundaryListener(std::move(boundaryListener)),
+      m_chunk(size_t(kChunkFrames) * kBytesPerFrame),
+      m_sector(kSectorBytes)
+{
+    if (!m_config.clock)
+        m_config.clock = SystemClock::instance();
+    m_drive = std::make_unique<DiscDrive>(
+        m_config.device, &m_report, !m_synchronous,
+        [this](std::shared_ptr<const DiscToc> toc, bool ejected) { onToc(std::move(toc), ejected); });
+    if (m_synchronous) {
+        auto *manual = static_cast<ManualClock *>(m_config.clock);
+        m_pacedFrames = manual->nowMs() * kSampleRate / 1000;
+        m_pacerId = manual->addPacer([this](qint64 now) { pace(now); });
+    } else {
+        m_soundThread = std::thread([this] { soundLoop(); });
+    }
+}
+
+PlaybackEngine::~PlaybackEngine()
+{
+    if (m_soundThread.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_wake.notify_all();
+        m_drive->interruptRead();
+        m_soundThread.join();
+    }
+    if (m_pacerId)
+        static_cast<ManualClock *>(m_config.clock)->removePacer(m_pacerId);
+    m_drive.reset();
+}
+
+// --- disc ------------------------------------------------------------------
+
+void PlaybackEngine::open()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_toc || m_opening)
+            return;
+        m_opening = true;
+    }
+    m_drive->requestOpen();
+}
+
+void PlaybackEngine::onToc(std::shared_ptr<const DiscToc> toc, bool ejected)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_opening = false;
+        m_toc = toc;
+        ++m_tocSerial;
+        m_atBoundary = false;
+        m_discardPending = true;
+        changedLocked();
+        if (toc && !toc->isEmpty()) {
+            m_state = State::Stopped;
+            m_frozen = sectorFrame(toc->tracks().front().startLsn);
+            m_report.clear();
+        } else {
+            m_toc.reset();
+            m_state = ejected ? State::Open : State::NoDisc;
+            m_frozen = 0;
+        }
+    }
+    m_wake.notify_all();
+}
+
+void PlaybackEngine::close()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_toc.reset();
+        m_state = State::NoDisc;
+        m_discardPending = true;
+        changedLocked();
+    }
+    m_wake.notify_all();
+    m_drive->interruptRead();
+    m_drive->requestClose();
+}
+
+void PlaybackEngine::eject()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_toc.reset();
+        m_state = State::Open;
+        m_discardPending = true;
+        changedLocked();
+    }
+    m_wake.notify_all();
+    m_drive->interruptRead();
+    m_drive->requestEject();
+}
+
+void PlaybackEngine::checkMedia()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_toc)
+            return;
+    }
+    m_drive->requestMediaCheck();
+}
+
+// --- transport -------------------------------------------------------------
+
+void PlaybackEngine::changedLocked() { ++m_generation; }
+
+std::optional<qint64> PlaybackEngine::playableFrom(qint64 frame, bool wrapToStart) const
+{
+    const DiscToc &toc = *m_toc;
+    const TrackInfo *first = toc.firstAudio();
+    if (!first)
+        return std::nullopt;
+    if (frame < sectorFrame(first->startLsn))
+        return sectorFrame(first->startLsn);
+    const TrackInfo *track = toc.trackAt(frame / kFramesPerSector);
+    if (track && track->audio && frame < sectorFrame(track->endLsn))
+        return frame;
+    if (const TrackInfo *next = toc.audioTrackFrom((frame + kFramesPerSector - 1) / kFramesPerSector))
+        return sectorFrame(next->startLsn);
+    if (wrapToStart)
+        return sectorFrame(first->startLsn);
+    return std::nullopt;
+}
+
+void PlaybackEngine::startSegmentLocked(qint64 frame)
+{
+    m_cursor = frame;
+    m_segmentStart = frame;
+    if (m_atBoundary) {
+        // The output still holds the end of the track before; the new
+        // stream follows it without a break.
+        m_segmentBase = m_written;
+        m_segmentPending = false;
+    } else {
+        m_segmentPending = true;
+        m_discardPending = true;
+    }
+}
+
+bool PlaybackEngine::play(std::optional<qint64> fromFrame)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_toc || m_state == State::NoDisc || m_state == State::Open)
+            return false;
+        if (!fromFrame && m_state == State::Playing)
+            return true;
+        // Without a starting point play resumes where the stream stands;
+        // at the end of the disc that means from its start again.
+        const auto start = playableFrom(fromFrame ? *fromFrame : m_frozen, !fromFrame);
+        if (!start)
+            return false;
+        startSegmentLocked(*start);
+        m_state = State::Playing;
+        changedLocked();
+    }
+    m_wake.notify_all();
+    m_drive->interruptRead();
+    return true;
+}
+
+void PlaybackEngine::pause()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_state != State::Playing)
+            return;
+        m_frozen = heardLocked();
+        m_state = State::Paused;
+        m_discardPending = true;
+        changedLocked();
+    }
+    m_wake.notify_all();
+    m_drive->interruptRead();
+}
+
+void PlaybackEngine::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_state != State::Playing && m_state != State::Paused)
+            return;
+        if (m_state == State::Playing)
+            m_frozen = heardLocked();
+        m_state = State::Stopped;
+        m_discardPending = true;
+        changedLocked();
+    }
+    m_wake.notify_all();
+    m_drive->interruptRead();
+}
+
+void PlaybackEngine::moveTo(qint64 frame)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_toc)
+            return;
+        if (m_state != State::Playing) {
+            m_frozen = frame;
+            return;
+        }
+    }
+    play(frame);
+}
+
+void PlaybackEngine::setSilent(bool silent)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_silent = silent;
+}
+
+void PlaybackEngine::boundaryHandled()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_atBoundary = false;
+    }
+    m_wake.notify_all();
+}
+
+// --- what the listener hears ------------------------------------------------
+
+qint64 PlaybackEngine::heardLocked() const
+{
+    if (m_state != State::Playing)
+        return m_frozen;
+    if (m_segmentPending)
+        return m_segmentStart;
+    const qint64 played = std::max<qint64>(0, m_written - m_segmentBase - m_buffered);
+    return std::min(m_segmentStart + played, m_cursor);
+}
+
+PlaybackEngine::State PlaybackEngine::state() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_state;
+}
+
+qint64 PlaybackEngine::positionFrame() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return heardLocked();
+}
+
+std::shared_ptr<const DiscToc> PlaybackEngine::toc() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_toc;
+}
+
+QString PlaybackEngine::outputName() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_outputName;
+}
+
+// --- rendering -------------------------------------------------------------
+
+qint64 PlaybackEngine::trackEndFrame(qint64 frame) const
+{
+    const TrackInfo *track = m_toc ? m_toc->trackAt(frame / kFramesPerSector) : nullptr;
+    if (track && track->audio && frame < sectorFrame(track->endLsn))
+        return sectorFrame(track->endLsn);
+    return frame;
+}
+
+void PlaybackEngine::ensureOutput()
+{
+    if (m_output && !m_onFallback)
+        return;
+    auto setOutput = [this](std::unique_ptr<AudioOutput> output) {
+        m_output = std::move(output);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_outputName = m_output->name();
+    };
+    switch (m_config.output) {
+    case OutputKind::Capture:
+        setOutput(std::make_unique<ForwardingOutput>(m_config.capture));
+        return;
+    case OutputKind::Null:
+        setOutput(std::make_unique<NullOutput>(m_config.clock, !m_synchronous));
+        return;
+    case OutputKind::Auto:
+    case OutputKind::Pulse:
+        break;
+    }
+    const qint64 now = m_config.clock->nowMs();
+    if (m_output && now < m_nextReconnectMs)
+        return;
+    if (auto pulse = PulseOutput::connect()) {
+        if (m_onFallback)
+            m_report.say(QStringLiteral("the sound server is back"));
+        m_onFallback = false;
+        setOutput(std::move(pulse));
+        return;
+    }
+    if (!m_onFallback)
+        m_report.say(QStringLiteral("no sound server; playing on in silence until one answers"));
+    m_onFallback = true;
+    m_nextReconnectMs = now + kReconnectIntervalMs;
+    if (!m_output)
+        setOutput(std::make_unique<NullOutput>(m_config.clock, !m_synchronous));
+}
+
+void PlaybackEngine::readFrames(qint64 frame, qint64 count, char *out)
+{
+    while (count > 0) {
+        const qint64 lsn = frame / kFramesPerSector;
+        const qint64 offset = frame % kFramesPerSector;
+        if (lsn != m_sectorLsn) {
+            m_sectorLsn = m_drive->readSector(lsn, m_sector.data()) ? lsn : -1;
+        }
+        const qint64 n = std::min(count, kFramesPerSector - offset);
+        std::memcpy(out, m_sector.data() + offset * kBytesPerFrame, size_t(n * kBytesPerFrame));
+        out += n * kBytesPerFrame;
+        frame += n;
+        count -= n;
+    }
+}
+
+qint64 PlaybackEngine::renderStep(qint64 maxFrames)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_discardPending) {
+        m_discardPending = false;
+        lock.unlock();
+        if (m_output)
+            m_output->discard();
+        lock.lock();
+        m_segmentBase = m_written;
+        m_buffered = 0;
+        m_segmentPending = false;
+    }
+    if (m_state != State::Playing)
+        return -1;
+    const quint64 generation = m_generation;
+    const qint64 cursor = m_cursor;
+    const qint64 limit = trackEndFrame(cursor);
+    const bool silent = m_silent;
+    if (m_tocSerial != m_sectorTocSerial) {
+        m_sectorTocSerial = m_tocSerial;
+        m_sectorLsn = -1;
+    }
+    lock.unlock();
+
+    if (cursor >= limit) {
+        reachBoundary(generation);
+        return 0;
+    }
+    const qint64 n = std::min(maxFrames, limit - cursor);
+    const qint64 bytes = n * kBytesPerFrame;
+    readFrames(cursor, n, m_chunk.data());
+    if (silent)
+        std::memset(m_chunk.data(), 0, size_t(bytes));
+    ensureOutput();
+
+    lock.lock();
+    if (generation != m_generation)
+        return 0;
+    m_cursor = cursor + n;
+    lock.unlock();
+
+    const bool ok = m_output->write(m_chunk.data(), bytes);
+    const qint64 buffered = ok ? m_output->bufferedFrames() : 0;
+    lock.lock();
+    m_written += n;
+    m_buffered = buffered;
+    lock.unlock();
+    if (!ok) {
+        m_report.say(QStringLiteral("the sound server went away; playing on in silence until it returns"));
+        m_output.reset();
+        m_onFallback = true;
+        m_nextReconnectMs = m_config.clock->nowMs() + kReconnectIntervalMs;
+        m_output = std::make_unique<NullOutput>(m_config.clock, !m_synchronous);
+    }
+    // Halt as soon as the track's last frame is handed over, not only when
+    // the next one is wanted.
+    if (cursor + n == limit)
+        reachBoundary(generation);
+    return n;
+}
+
+void PlaybackEngine::reachBoundary(quint64 generation)
+{
+    qint64 bufferedMs = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (generation != m_generation || m_state != State::Playing)
+            return;
+        const TrackInfo *next = m_toc->audioTrackFrom((m_cursor + kFramesPerSector - 1) / kFramesPerSector);
+        if (next) {
+            // From here on the new track is reported, at 00:00, while the
+            // output still plays the end of the one before.
+            m_cursor = sectorFrame(next->startLsn);
+            m_segmentStart = m_cursor;
+            m_segmentBase = m_written;
+            m_segmentPending = false;
+        } else {
+            m_state = State::Stopped;
+            m_frozen = m_cursor;
+        }
+        m_atBoundary = true;
+        bufferedMs = m_buffered * 1000 / kSampleRate;
+    }
+    m_boundaryListener();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_synchronous) {
+        const auto timeout = std::chrono::milliseconds(std::max<qint64>(5, bufferedMs - kBoundarySafetyMs));
+        m_wake.wait_for(lock, timeout, [this] { return !m_atBoundary || m_quit; });
+    }
+    m_atBoundary = false;
+}
+
+void PlaybackEngine::soundLoop()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_quit) {
+        m_wake.wait(lock, [this] { return m_quit || m_discardPending || m_state == State::Playing; });
+        if (m_quit)
+            break;
+        lock.unlock();
+        renderStep(kChunkFrames);
+        lock.lock();
+    }
+}
+
+void PlaybackEngine::pace(qint64 nowMs)
+{
+    const qint64 due = nowMs * kSampleRate / 1000;
+    while (m_pacedFrames < due) {
+        const qint64 rendered = renderStep(std::min<qint64>(kChunkFrames, due - m_pacedFrames));
+        if (rendered < 0)
+            break;
+        m_pacedFrames += rendered;
+    }
+    m_pacedFrames = due;
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "audio_output.h"
+#include "disc_toc.h"
+#include "problem_report.h"
+
+#include <QString>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+class Clock;
+class DiscDrive;
+
+// The disc as one continuous stream of sample frames (588 to a sector,
+// counted from sector 0), played from a cursor to the end of the disc's
+// audio. Transport calls come from the UI thread and change the reported
+// state at once; the sound thread (or, on a manual clock, the clock's
+// pacer) renders the stream into the output.
+//
+// At every track start and at the end of the disc the stream halts and the
+// boundary listener runs before the first frame of the new track is
+// rendered; a play it issues takes over at exactly that point.
+class PlaybackEngine {
+public:
+    enum class State { NoDisc, Open, Stopped, Playing, Paused };
+
+    struct Config {
+        QString device;
+        Clock *clock = nullptr;
+        OutputKind output = OutputKind::Auto;
+        CaptureOutput *capture = nullptr;
+    };
+
+    PlaybackEngine(const Config &config, std::function<void()> boundaryListener);
+    ~PlaybackEngine();
+
+    void open();
+    void close();
+    void eject();
+    // From the frame given, or (none) from where the stream stands. False
+    // when there is nothing to play from there.
+    bool play(std::optional<qint64> fromFrame);
+    void pause();
+    void stop();
+    // Moves the stream; a running play goes on from there.
+    void moveTo(qint64 frame);
+    void setSilent(bool silent);
+    void checkMedia();
+    // The boundary listener has run; the stream may go on.
+    void boundaryHandled();
+
+    State state() const;
+    qint64 positionFrame() const;
+    std::shared_ptr<const DiscToc> toc() const;
+    QString outputName() const;
+    bool isSynchronous() const { return m_synchronous; }
+
+    static constexpr int kChunkFrames = kFramesPerSector * 2;
+
+private:
+    void onToc(std::shared_ptr<const DiscToc> toc, bool ejected);
+    std::optional<qint64> playableFrom(qint64 frame, bool wrapToStart) const;
+    qint64 heardLocked() const;
+    qint64 trackEndFrame(qint64 frame) const;
+    void startSegmentLocked(qint64 frame);
+    void changedLocked();
+
+    // Rendering, on the sound thread or the pacer.
+    qint64 renderStep(qint64 maxFrames);
+    void reachBoundary(quint64 generation);
+    void readFrames(qint64 frame, qint64 count, char *out);
+    void ensureOutput();
+    void soundLoop();
+    void pace(qint64 nowMs);
+
+    Config m_config;
+    bool m_synchronous;
+    std::function<void()> m_boundaryListener;
+    ProblemReport m_report;
+    std::unique_ptr<DiscDrive> m_drive;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::shared_ptr<const DiscToc> m_toc;
+    State m_state = State::NoDisc;
+    bool m_opening = false;
+    qint64 m_cursor = 0;       // next frame to render
+    qint64 m_frozen = 0;       // the position while not playing
+    qint64 m_segmentStart = 0; // where the stream now heard began
+    qint64 m_segmentBase = 0;  // frames written when it began
+    bool m_segmentPending = false;
+    bool m_discardPending = false;
+    bool m_atBoundary = false;
+    quint64 m_generation = 0;
+    quint64 m_tocSerial = 0;
+    qint64 m_written = 0;
+    qint64 m_buffered = 0;
+    bool m_silent = false;
+    bool m_quit = false;
+
+    // Sound-thread side.
+    std::unique_ptr<AudioOutput> m_output;
+    QString m_outputName;
+    qint64 m_nextReconnectMs = 0;
+    bool m_onFallback = false;
+    std::vector<char> m_chunk;
+    std::vector<char> m_sector;
+    qint64 m_sectorLsn = -1;
+    quint64 m_sectorTocSerial = 0;
+
+    // Pacer side (manual clock).
+    int m_pacerId = 0;
+    qint64 m_pacedFrames = 0;
+
+    std::thread m_soundThread;
+};

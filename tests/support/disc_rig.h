@@ -1,0 +1,87 @@
+#pragma once
+
+#include "audio_output.h"
+#include "cd_audio_control.h"
+#include "clock.h"
+#include "test_disc.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// A scratch folder for generated discs, inside the build tree when ctest
+// runs (VELOR_TEST_TMP), removed afterwards.
+inline QString scratchDir()
+{
+    static QTemporaryDir dir = [] {
+        const QString root = qEnvironmentVariable("VELOR_TEST_TMP", QDir::tempPath());
+        QDir().mkpath(root);
+        return QTemporaryDir(root + QStringLiteral("/disc-XXXXXX"));
+    }();
+    return dir.path();
+}
+
+inline QString writeDisc(const QString &name, const TestDiscLayout &layout, TestDiscFiles *files = nullptr)
+{
+    TestDiscFiles written;
+    std::string error;
+    const QString base = scratchDir() + QLatin1Char('/') + name;
+    if (!writeTestDisc(base.toStdString(), layout, &written, &error))
+        qFatal("cannot write test disc %s: %s", qPrintable(base), error.c_str());
+    if (files)
+        *files = written;
+    return QString::fromStdString(written.cue);
+}
+
+// A device control on a manual clock, playing into a capture.
+struct DiscRig {
+    ManualClock clock;
+    CaptureOutput capture;
+    std::unique_ptr<CdAudioControl> MMC;
+
+    explicit DiscRig(const QString &device)
+    {
+        CdAudioControl::Options options;
+        options.device = device;
+        options.clock = &clock;
+        options.output = int(OutputKind::Capture);
+        options.capture = &capture;
+        MMC = std::make_unique<CdAudioControl>(options);
+    }
+
+    void open()
+    {
+        MMC->setTimeFormat(CdAudioControl::TimeFormatTmsf);
+        MMC->Command(QStringLiteral("open"));
+        MMC->setUpdateInterval(200);
+    }
+
+    void playTrack(int n)
+    {
+        MMC->setFrom(n);
+        MMC->setTrack(n);
+        MMC->Command(QStringLiteral("play"));
+    }
+
+    // Steps the clock until the device stops, at most limitMs.
+    void runUntilStopped(qint64 limitMs)
+    {
+        for (qint64 t = 0; t < limitMs && MMC->Mode() == CdAudioControl::ModePlaying; t += 200)
+            clock.advance(200);
+    }
+
+    qint64 positionMs()
+    {
+        MMC->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
+        const qint64 ms = MMC->Position();
+        MMC->setTimeFormat(CdAudioControl::TimeFormatTmsf);
+        return ms;
+    }
+};
+
+inline qint32 tmsf(int track, int m = 0, int s = 0, int f = 0)
+{
+    return qint32(quint32(track) | (quint32(m) << 8) | (quint32(s) << 16) | (quint32(f) << 24));
+}
