@@ -308,21 +308,23 @@ qint64 PlaybackEngine::trackEndFrame(qint64 frame) const
     return frame;
 }
 
+void PlaybackEngine::useOutput(std::unique_ptr<AudioOutput> output)
+{
+    m_output = std::move(output);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_outputName = m_output->name();
+}
+
 void PlaybackEngine::ensureOutput()
 {
     if (m_output && !m_onFallback)
         return;
-    auto setOutput = [this](std::unique_ptr<AudioOutput> output) {
-        m_output = std::move(output);
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_outputName = m_output->name();
-    };
     switch (m_config.output) {
     case OutputKind::Capture:
-        setOutput(std::make_unique<ForwardingOutput>(m_config.capture));
+        useOutput(std::make_unique<ForwardingOutput>(m_config.capture));
         return;
     case OutputKind::Null:
-        setOutput(std::make_unique<NullOutput>(m_config.clock, !m_synchronous));
+        useOutput(std::make_unique<NullOutput>(m_config.clock, !m_synchronous));
         return;
     case OutputKind::Auto:
     case OutputKind::Pulse:
@@ -335,7 +337,7 @@ void PlaybackEngine::ensureOutput()
         if (m_onFallback)
             m_report.say(QStringLiteral("the sound server is back"));
         m_onFallback = false;
-        setOutput(std::move(pulse));
+        useOutput(std::move(pulse));
         return;
     }
     if (!m_onFallback)
@@ -343,7 +345,7 @@ void PlaybackEngine::ensureOutput()
     m_onFallback = true;
     m_nextReconnectMs = now + kReconnectIntervalMs;
     if (!m_output)
-        setOutput(std::make_unique<NullOutput>(m_config.clock, !m_synchronous));
+        useOutput(std::make_unique<NullOutput>(m_config.clock, !m_synchronous));
 }
 
 void PlaybackEngine::readFrames(qint64 frame, qint64 count, char *out)
@@ -412,10 +414,9 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
     lock.unlock();
     if (!ok) {
         m_report.say(QStringLiteral("the sound server went away; playing on in silence until it returns"));
-        m_output.reset();
         m_onFallback = true;
         m_nextReconnectMs = m_config.clock->nowMs() + kReconnectIntervalMs;
-        m_output = std::make_unique<NullOutput>(m_config.clock, !m_synchronous);
+        useOutput(std::make_unique<NullOutput>(m_config.clock, !m_synchronous));
     }
     // Halt as soon as the track's last frame is handed over, not only when
     // the next one is wanted.

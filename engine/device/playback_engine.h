@@ -76,6 +76,7 @@ private:
     void reachBoundary(quint64 generation);
     void readFrames(qint64 frame, qint64 count, char *out);
     void ensureOutput();
+    void useOutput(std::unique_ptr<AudioOutput> output);
     void soundLoop();
     void pace(qint64 nowMs);
 
