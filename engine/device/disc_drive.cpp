@@ -51,10 +51,10 @@ void DiscDrive::carryOut(Request request)
     bool ejected = false;
     switch (request) {
     case Request::Open:
-        if (!m_source) {
+        // Always answered, found or not, so that the next open is tried.
+        if (!m_source)
             m_source = DiscSource::open(m_path, m_report);
-            changed = m_source != nullptr;
-        }
+        changed = true;
         break;
     case Request::Eject:
         if (m_source)

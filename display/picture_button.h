@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+// A skin button: a fixed picture that reports the mouse. There is no
+// pressed or hover look; the handlers decide which edge of a click acts.
+class PictureButton : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureButton(const QPixmap &picture, QWidget *parent = nullptr);
+
+    const QPixmap &picture() const { return m_picture; }
+
+signals:
+    void pressed(Qt::MouseButton button);
+    // Only when the button is let go over the picture, as a click would.
+    void released(Qt::MouseButton button);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QPixmap m_picture;
+};

@@ -1,0 +1,82 @@
+#include "skin_builder.h"
+
+#include "drag_handle.h"
+#include "fonts.h"
+#include "picture_button.h"
+#include "skin_layout.h"
+#include "skin_pictures.h"
+#include "surface.h"
+
+#include <QLabel>
+
+namespace {
+
+QImage surfaceBackground(const SkinElement &element)
+{
+    if (element.picture)
+        return skinPicture(element.picture);
+    QImage plain(element.rect.size(), QImage::Format_RGB32);
+    plain.fill(element.colour);
+    return plain;
+}
+
+QWidget *createBox(const SkinElement &element, QWidget *parent)
+{
+    auto *box = new QWidget(parent);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgb(element.colour));
+    box->setPalette(palette);
+    box->setAutoFillBackground(true);
+    return box;
+}
+
+QWidget *createLabel(const SkinElement &element, QWidget *parent)
+{
+    auto *label = new QLabel(QString::fromUtf8(element.caption), parent);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(element.colour));
+    label->setPalette(palette);
+    label->setFont(japaneseFontFitting(element.rect.height()));
+    label->setContentsMargins(0, 0, 0, 0);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Clicks fall through to the box, as on a label without a window.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return label;
+}
+
+}  // namespace
+
+SkinBuilder::SkinBuilder(QWidget *window)
+{
+    for (const SkinElement &element : skinLayout()) {
+        QWidget *parent = element.parent ? get<QWidget>(QString::fromLatin1(element.parent)) : window;
+        QWidget *widget = create(element, parent);
+        widget->setObjectName(QString::fromLatin1(element.name));
+        widget->setGeometry(element.rect);
+        if (element.toolTip)
+            widget->setToolTip(QString::fromUtf8(element.toolTip));
+        m_widgets.insert(widget->objectName(), widget);
+    }
+}
+
+QWidget *SkinBuilder::create(const SkinElement &element, QWidget *parent) const
+{
+    switch (element.kind) {
+    case SkinKind::WindowPicture: {
+        auto *picture = new QLabel(parent);
+        picture->setPixmap(QPixmap::fromImage(skinPicture(element.picture)));
+        return picture;
+    }
+    case SkinKind::Button:
+        return new PictureButton(QPixmap::fromImage(skinPicture(element.picture)), parent);
+    case SkinKind::DragArea:
+        return new DragHandle(parent);
+    case SkinKind::Surface:
+        return new Surface(surfaceBackground(element), parent);
+    case SkinKind::Box:
+        return createBox(element, parent);
+    case SkinKind::Label:
+        return createLabel(element, parent);
+    }
+    Q_UNREACHABLE();
+}

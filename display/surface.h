@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+// A picture box that is drawn on: it keeps a backing image that starts as
+// its background picture and collects opaque copies out of the strips.
+class Surface : public QWidget {
+    Q_OBJECT
+public:
+    explicit Surface(const QImage &background, QWidget *parent = nullptr);
+
+    // Back to the background picture; children are not touched.
+    void Clear();
+    // Replaces the pixels at dest with the strip's source rectangle, one to
+    // one. The part of source that lies outside the strip is not copied.
+    void Copy(const QImage &strip, QRect source, QPoint dest);
+
+    const QImage &image() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_background;
+    QImage m_image;
+};

@@ -1,0 +1,24 @@
+#include "caption.h"
+
+#include "player_state.h"
+
+QString modeName(int B)
+{
+    switch (B) {
+    case ModeNormal: return QStringLiteral("通常再生");
+    case ModeTrackRepeat: return QStringLiteral("トラックリピート");
+    case ModeDiscRepeat: return QStringLiteral("ＣＤリピート");
+    case ModeProgram: return QStringLiteral("プログラム再生");
+    case ModeProgramRepeat: return QStringLiteral("プログラムリピート");
+    default: return QString();
+    }
+}
+
+std::optional<QString> minimizedCaption(const QString &track, const QString &time, int B)
+{
+    const QString name = modeName(B);
+    if (name.isEmpty())
+        return std::nullopt;
+    const QString gap = B == ModeNormal ? QStringLiteral("  ") : QStringLiteral(" ");
+    return QLatin1Char('[') + track + QLatin1Char(']') + gap + time + QStringLiteral("  ") + name;
+}

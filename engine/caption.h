@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The name of play mode B as the caption shows it; empty for a value that
+// is no mode (3 is never set).
+QString modeName(int B);
+
+// The caption of the minimized window: "[track] time  mode", with one more
+// space after the bracket in normal play. No value for a mode without a
+// name: the caption then keeps what it had.
+std::optional<QString> minimizedCaption(const QString &track, const QString &time, int B);

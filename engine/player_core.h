@@ -1,0 +1,84 @@
+#pragma once
+
+#include "cd_audio_control.h"
+#include "clock.h"
+#include "player_state.h"
+#include "status_texts.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class PlayerView;
+class Sequencing;
+
+// The main window's state and heartbeat, without the window: the device
+// MMC, the open timer Timer1, the hidden fields Text1 to Text5, the
+// program list List1, the digit variables and the status update that ties
+// them together. Drawing and panel switches are asked of the PlayerView.
+class PlayerCore : public QObject {
+    Q_OBJECT
+public:
+    // The open timer's interval while waiting for a disc, and the pace of
+    // the device's status updates once it is open.
+    static constexpr int kOpenRetryMs = 500;
+    static constexpr int kStatusIntervalMs = 200;
+
+    PlayerCore(const CdAudioControl::Options &options, PlayerView &view, QObject *parent = nullptr);
+    ~PlayerCore() override;
+
+    PlayerState state;
+    CdAudioControl MMC;
+    ClockTimer Timer1;
+    // Starts with a text that is neither a track nor "00", so the first
+    // status update always runs its change handler.
+    TextField Text1{QStringLiteral("Text1")};
+    TextField Text2, Text3, Text4, Text5;
+    ProgramList List1;
+    StatusTexts texts;
+    DigitVariables digits;
+
+    // False while Text1 reads "00", the device's word for "no usable disc".
+    bool hasDisc() const;
+
+    // The state start-up sets before the device is opened, and the play
+    // state it starts from.
+    void resetOpenState();
+    void resetPlayState();
+
+    // Every command the core and the window send to MMC goes through here.
+    void command(const QString &command);
+    // Stops the sound, then lets go of the device.
+    void stopAndClose();
+    // The window goes away: the device is left closed and silent, and
+    // neither the open timer nor status updates reach the core again.
+    void unload();
+
+    Sequencing &sequencing() const { return *m_sequencing; }
+    void setSequencing(std::unique_ptr<Sequencing> sequencing);
+
+    // The open timer's tick and the device's status update; connected in
+    // the constructor, public so the window's wiring reads as one piece.
+    void openDevice();
+    void statusUpdate();
+
+signals:
+    void commandSent(const QString &command);
+
+private:
+    void readDevice();
+    void writeFields();
+    void redraw();
+    void followDisc();
+    void resetForNoDisc();
+    void writeMinimizedCaption();
+    void noteMode();
+
+    void onText1Change();
+    void selectTrack();
+    QString trackLengthText() const;
+
+    PlayerView &m_view;
+    std::unique_ptr<Sequencing> m_sequencing;
+};

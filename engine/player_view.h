@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// What the player core asks of its window. The core decides when; the
+// window knows how (the skin, the strips, the window system).
+class PlayerView {
+public:
+    virtual ~PlayerView() = default;
+
+    // Redraw the time-and-track digits from the core's digit variables.
+    virtual void DrawDigits() = 0;
+    // Redraw the indicator row; advances the turning disc while playing.
+    virtual void DrawIndicators() = 0;
+    // Draw the turning disc standing in its current phase.
+    virtual void DrawStillDisc() = 0;
+
+    // Bring the disc panel, or the idle title panel, to the front.
+    virtual void showDiscPanel() = 0;
+    virtual void showIdlePanel() = 0;
+
+    virtual bool isMinimized() const = 0;
+    virtual void setCaption(const QString &caption) = 0;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+class PlayerCore;
+
+// Makes repeat and program play out of a device that only plays on to the
+// end of the disc. The status update calls the two checks at fixed places:
+// CheckTrack after the redraw, still seeing the previous update's CurMode;
+// CheckStop last, after CurMode and PlyTr have been refreshed.
+class Sequencing {
+public:
+    explicit Sequencing(PlayerCore &core) : m_core(core) {}
+    virtual ~Sequencing() = default;
+
+    // Reaction to the disc having run into another track.
+    virtual void CheckTrack();
+    // Reaction to the device having stopped although play is wanted.
+    virtual void CheckStop();
+
+protected:
+    PlayerCore &m_core;
+};

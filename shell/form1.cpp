@@ -1,0 +1,103 @@
+#include "form1.h"
+
+#include "activation.h"
+#include "indicator_display.h"
+#include "twips.h"
+#include "window_position.h"
+
+#include <QCloseEvent>
+
+Form1::Form1(const CdAudioControl::Options &device, QWidget *parent)
+    : QWidget(parent, Qt::FramelessWindowHint), m_skin(this), m_core(device, *this)
+{
+    connect(m_skin.Image6, &PictureButton::released, this, &Form1::Image6_MouseUp);
+    connect(m_skin.Image7, &PictureButton::released, this, &Form1::Image7_MouseUp);
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+// The one instance check comes before any window, in main().
+void Form1::Form_Load()
+{
+    showIdlePanel();
+    trackActivation(this, m_core.state.KeyBrd);
+    setFixedSize(twipsToPixels(4140), twipsToPixels(2080));
+    m_core.resetOpenState();
+    readSavedPosition(*this, m_core.state);
+    clearEntryLabels();
+    m_core.resetPlayState();
+    DrawIndicators();
+    m_core.state.PgmDir = 0;
+    show();
+    m_core.Timer1.setInterval(PlayerCore::kOpenRetryMs);
+}
+
+void Form1::clearEntryLabels()
+{
+    for (QLabel *label : {m_skin.PluN[0], m_skin.PluN[1], m_skin.ContTr[0], m_skin.ContTr[1]})
+        label->clear();
+}
+
+void Form1::DrawDigits()
+{
+    m_digitDisplay.DrawDigits(m_skin.DspT, m_skin.TimPic, m_core.digits, m_core.Text1.text());
+}
+
+void Form1::DrawIndicators()
+{
+    ::DrawIndicators(m_skin.PicD, m_skin.PicParts1, m_skin.PicPM, m_core.state,
+                     [this] { return m_core.MMC.Mode(); });
+}
+
+void Form1::DrawStillDisc() { ::DrawStillDisc(m_skin.PicD, m_skin.PicParts1, m_core.state); }
+
+void Form1::showDiscPanel() { m_skin.showDiscPanel(); }
+
+void Form1::showIdlePanel() { m_skin.showIdlePanel(); }
+
+bool Form1::isMinimized() const { return QWidget::isMinimized(); }
+
+void Form1::setCaption(const QString &caption) { setWindowTitle(caption); }
+
+// The first show resizes the window too, so the taskbar has the product
+// name from the start; while minimized the status update owns the caption.
+void Form1::Form_Resize()
+{
+    if (windowState() == Qt::WindowNoState)
+        setWindowTitle(QStringLiteral(VELOR_PRODUCT_NAME));
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void Form1::Image6_MouseUp() { showMinimized(); }
+
+// Exit stops the disc before the device is let go; closing the window
+// then runs the close request and the unload as any close does.
+void Form1::Image7_MouseUp()
+{
+    m_core.stopAndClose();
+    close();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Form_QueryUnload();
+    Form_Unload();
+    event->accept();
+}
+
+void Form1::Form_QueryUnload() { m_core.command(QStringLiteral("close")); }
+
+void Form1::Form_Unload() { m_core.unload(); }

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "digit_display.h"
+#include "main_skin.h"
+#include "player_core.h"
+#include "player_view.h"
+
+#include <QWidget>
+
+// The main window: the skin, and the player core it draws for. Loading it
+// (the constructor) sets up the state, shows the window and arms the open
+// timer; the device and the status update live in the core.
+class Form1 : public QWidget, public PlayerView {
+    Q_OBJECT
+public:
+    explicit Form1(const CdAudioControl::Options &device, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The state, the device and the hidden fields, for the other windows.
+    PlayerCore &core() { return m_core; }
+    MainSkin &skin() { return m_skin; }
+
+    void DrawDigits() override;
+    void DrawIndicators() override;
+    void DrawStillDisc() override;
+    void showDiscPanel() override;
+    void showIdlePanel() override;
+    bool isMinimized() const override;
+    void setCaption(const QString &caption) override;
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void clearEntryLabels();
+    void Form_Resize();
+    void Image6_MouseUp();
+    void Image7_MouseUp();
+    void Form_QueryUnload();
+    void Form_Unload();
+
+    MainSkin m_skin;
+    DigitDisplay m_digitDisplay;
+    PlayerCore m_core;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+// The window's design sizes are in twips, 15 to the pixel.
+constexpr int kTwipsPerPixel = 15;
+
+constexpr int twipsToPixels(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+// A window stand-in that writes down what the core asks of it, and a
+// sequencing that writes down when it is asked, into the same log.
+#include "player_core.h"
+#include "player_view.h"
+#include "sequencing.h"
+
+#include <QStringList>
+
+class RecordingView : public PlayerView {
+public:
+    QStringList log;
+    bool minimized = false;
+    QString caption;
+
+    void DrawDigits() override { log << QStringLiteral("DrawDigits"); }
+    void DrawIndicators() override { log << QStringLiteral("DrawIndicators"); }
+    void DrawStillDisc() override { log << QStringLiteral("DrawStillDisc"); }
+    void showDiscPanel() override { log << QStringLiteral("showDiscPanel"); }
+    void showIdlePanel() override { log << QStringLiteral("showIdlePanel"); }
+    bool isMinimized() const override { return minimized; }
+    void setCaption(const QString &text) override
+    {
+        log << QStringLiteral("setCaption");
+        caption = text;
+    }
+};
+
+// Also keeps the device mode each check saw in CurMode.
+class RecordingSequencing : public Sequencing {
+public:
+    RecordingSequencing(PlayerCore &core, QStringList &log) : Sequencing(core), m_log(log) {}
+
+    QList<qint32> curModeAtCheckTrack, curModeAtCheckStop;
+
+    void CheckTrack() override
+    {
+        m_log << QStringLiteral("CheckTrack");
+        curModeAtCheckTrack << m_core.state.CurMode;
+        Sequencing::CheckTrack();
+    }
+    void CheckStop() override
+    {
+        m_log << QStringLiteral("CheckStop");
+        curModeAtCheckStop << m_core.state.CurMode;
+        Sequencing::CheckStop();
+    }
+
+private:
+    QStringList &m_log;
+};

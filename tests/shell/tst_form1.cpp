@@ -1,0 +1,206 @@
+// The main window around the core: loading, activation, minimize and
+// restore, exit and close. Real device control on a generated disc, on a
+// manual clock with a capturing output.
+#include "capture_options.h"
+#include "disc_rig.h"
+#include "form1.h"
+#include "skin_layout.h"
+#include "strip_cells.h"
+
+#include <QGuiApplication>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+constexpr int kTick = PlayerCore::kStatusIntervalMs;
+
+// Calls back on the first Show event a Form1 receives.
+class FirstShowWatcher : public QObject {
+public:
+    explicit FirstShowWatcher(std::function<void(Form1 &)> onShow) : m_onShow(std::move(onShow))
+    {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto *form = qobject_cast<Form1 *>(watched)) {
+                qApp->removeEventFilter(this);
+                m_onShow(*form);
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<void(Form1 &)> m_onShow;
+};
+
+struct WindowRig {
+    ManualClock clock;
+    CaptureOutput capture;
+    std::unique_ptr<Form1> form;
+    QStringList commands;
+
+    explicit WindowRig(const QString &device)
+    {
+        form = std::make_unique<Form1>(captureOptions(device, clock, capture));
+        QObject::connect(&form->core(), &PlayerCore::commandSent,
+                         [this](const QString &c) { commands << c; });
+    }
+    PlayerCore &core() { return form->core(); }
+    MainSkin &skin() { return form->skin(); }
+
+    // Past the open timer and the first status update.
+    void openWithDisc()
+    {
+        clock.advance(PlayerCore::kOpenRetryMs + kTick);
+    }
+    void update() { clock.advance(kTick); }
+};
+
+bool sameCells(const QImage &a, QRect inA, const QImage &b, QRect inB)
+{
+    return a.copy(inA).convertToFormat(QImage::Format_RGB32)
+        == b.copy(inB).convertToFormat(QImage::Format_RGB32);
+}
+}  // namespace
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void loadingPreparesEverythingBeforeShowing();
+    void discBringsTheDiscPanelWithItsDigits();
+    void activationSetsTheKeyboardLamp();
+    void minimizedCaptionAndRestore();
+    void exitStopsBeforeClosing();
+    void closeRequestClosesThenUnloads();
+
+private:
+    QString m_disc;  // two tracks: 5 s, 6 s
+};
+
+void TestForm1::initTestCase()
+{
+    m_disc = writeDisc(QStringLiteral("two"), tracksOfSeconds({5, 6}));
+}
+
+void TestForm1::loadingPreparesEverythingBeforeShowing()
+{
+    bool shown = false;
+    FirstShowWatcher watcher([&shown](Form1 &form) {
+        shown = true;
+        PlayerCore &core = form.core();
+        QVERIFY2(!form.skin().discPanelInFront(), "the idle panel is in front from the start");
+        QCOMPARE(form.size(), MainWindowSize);
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        const PlayerState &st = core.state;
+        QCOMPARE(QList<int>({st.KeyBrd, st.Opnd, st.RepTr, st.B, st.LstCnt, st.PgmPlay, st.Stp,
+                             st.Ply, st.AnmFr, st.Pose, st.Mute, st.PgmDir}),
+                 QList<int>({1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
+        for (QLabel *label : {form.skin().PluN[0], form.skin().PluN[1], form.skin().ContTr[0],
+                              form.skin().ContTr[1]})
+            QCOMPARE(label->text(), QString());
+        // The indicators were drawn once, lamp lit, under the idle panel.
+        QVERIFY(sameCells(form.skin().PicD->image(),
+                          QRect(DiscPanelArea::KeyboardLamp, PicParts1Cells::Keyboard.size()),
+                          form.skin().PicParts1, PicParts1Cells::Keyboard));
+        QCOMPARE(core.Timer1.interval(), 0);
+        QCOMPARE(core.MMC.UpdateInterval(), 0);
+    });
+    WindowRig rig(m_disc);
+    QVERIFY(shown);
+    // Shown, then the open timer is armed; nothing has reached the device.
+    QVERIFY(rig.form->isVisible());
+    QVERIFY(rig.form->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(rig.form->windowTitle(), QStringLiteral("VELOR CD Player"));
+    QCOMPARE(rig.core().Timer1.interval(), PlayerCore::kOpenRetryMs);
+    QVERIFY(rig.commands.isEmpty());
+}
+
+void TestForm1::discBringsTheDiscPanelWithItsDigits()
+{
+    WindowRig rig(m_disc);
+    rig.openWithDisc();
+    QCOMPARE(rig.commands, QStringList{"open"});
+    QVERIFY(rig.skin().discPanelInFront());
+    // Row 1 starts with track 01.
+    const QImage &dspt = rig.skin().DspT->image();
+    const QImage &strip = rig.skin().TimPic;
+    QVERIFY(sameCells(dspt, QRect(0, 0, 11, 15), strip, TimPicCells::digit(0)));
+    QVERIFY(sameCells(dspt, QRect(11, 0, 11, 15), strip, TimPicCells::digit(1)));
+}
+
+void TestForm1::activationSetsTheKeyboardLamp()
+{
+    WindowRig rig(m_disc);
+    qint16 &KeyBrd = rig.core().state.KeyBrd;
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+    QCOMPARE(KeyBrd, qint16(0));
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    QCOMPARE(KeyBrd, qint16(1));
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationHidden);
+    QCOMPARE(KeyBrd, qint16(0));
+}
+
+void TestForm1::minimizedCaptionAndRestore()
+{
+    WindowRig rig(m_disc);
+    Form1 &form = *rig.form;
+    rig.openWithDisc();
+    QCOMPARE(form.windowTitle(), QStringLiteral("VELOR CD Player"));
+
+    // Any button minimizes, on release.
+    QTest::mouseClick(rig.skin().Image6, Qt::RightButton);
+    QVERIFY(form.isMinimized());
+    rig.update();
+    QCOMPARE(form.windowTitle(), QStringLiteral("[01]  00:00  通常再生"));
+
+    form.showNormal();
+    QCOMPARE(form.windowTitle(), QStringLiteral("VELOR CD Player"));
+    rig.update();
+    QCOMPARE(form.windowTitle(), QStringLiteral("VELOR CD Player"));
+}
+
+void TestForm1::exitStopsBeforeClosing()
+{
+    WindowRig rig(m_disc);
+    rig.openWithDisc();
+    rig.core().command(QStringLiteral("play"));
+    rig.update();
+    rig.update();
+    QVERIFY(rig.capture.frames() > 0);
+
+    rig.commands.clear();
+    QTest::mouseClick(rig.skin().Image7, Qt::LeftButton);
+    // Exit, then the close request and the unload that closing runs.
+    QCOMPARE(rig.commands, QStringList({"stop", "close", "close", "stop", "close"}));
+    QVERIFY(!rig.form->isVisible());
+
+    const qint64 heard = rig.capture.frames();
+    rig.clock.advance(2000);
+    QCOMPARE(rig.capture.frames(), heard);
+}
+
+// The window system's close request: "close" comes before "stop".
+void TestForm1::closeRequestClosesThenUnloads()
+{
+    WindowRig rig(m_disc);
+    rig.openWithDisc();
+    rig.core().command(QStringLiteral("play"));
+    rig.update();
+    rig.commands.clear();
+
+    QVERIFY(rig.form->close());
+    QCOMPARE(rig.commands, QStringList({"close", "stop", "close"}));
+    const qint64 heard = rig.capture.frames();
+    rig.clock.advance(2000);
+    QCOMPARE(rig.capture.frames(), heard);
+}
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
