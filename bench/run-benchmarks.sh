@@ -9,7 +9,7 @@ seconds=${SECONDS_TO_PLAY:-60}
 dir=$(mktemp -d)
 trap 'kill $server 2>/dev/null || true; rm -rf "$dir"' EXIT
 
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --log-level=error \
+PULSE_RUNTIME_PATH=$dir PULSE_STATE_PATH=$dir pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --log-level=error \
   -L "module-null-sink sink_name=velor_null rate=44100 format=s16le channels=2" \
   -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" &
 server=$!

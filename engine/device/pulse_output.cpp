@@ -17,7 +17,7 @@ std::unique_ptr<PulseOutput> PulseOutput::connect()
     attr.maxlength = uint32_t(-1);
     attr.tlength = bytesFor(kTargetLatencyMs);
     attr.prebuf = bytesFor(kStartThresholdMs);
-    attr.minreq = uint32_t(-1);
+    attr.minreq = bytesFor(kRequestMs);
     attr.fragsize = uint32_t(-1);
     int error = 0;
     pa_simple *stream = pa_simple_new(nullptr, VELOR_PRODUCT_NAME, PA_STREAM_PLAYBACK, nullptr,

@@ -19,9 +19,11 @@ public:
     void drain() override;
     QString name() const override { return QStringLiteral("pulse"); }
 
-    // The server's buffer: short enough that a command is heard at once,
-    // long enough to ride out a busy machine.
-    static constexpr int kTargetLatencyMs = 150;
+    // Commands are heard at once whatever the buffer holds (it is flushed),
+    // so it can be long: few wake-ups, and time to spare at a busy moment.
+    // Playing starts as soon as the first few milliseconds are in.
+    static constexpr int kTargetLatencyMs = 400;
+    static constexpr int kRequestMs = 100;
     static constexpr int kStartThresholdMs = 20;
 
 private:

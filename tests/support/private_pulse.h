@@ -18,6 +18,12 @@ public:
     bool start()
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // Its own runtime folder, so that a desktop's server of the same
+        // user does not make it refuse to start.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), m_dir.path());
+        env.insert(QStringLiteral("PULSE_STATE_PATH"), m_dir.path());
+        m_process.setProcessEnvironment(env);
         m_process.start(QStringLiteral("pulseaudio"),
                         {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
                          "--disable-shm=yes", "--log-level=error",
