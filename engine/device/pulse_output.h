@@ -23,7 +23,7 @@ public:
     // so it can be long: few wake-ups, and time to spare at a busy moment.
     // Playing starts as soon as the first few milliseconds are in.
     static constexpr int kTargetLatencyMs = 400;
-    static constexpr int kRequestMs = 100;
+    static constexpr int kRequestMs = 200;
     static constexpr int kStartThresholdMs = 20;
 
 private:
