@@ -19,7 +19,7 @@ MainSkin::MainSkin(QWidget *window)
       PicPM(skinPicture(StripPicture::PicPM))
 {
     const SkinBuilder skin(window);
-    Form1 = skin.get<QLabel>("Form1");
+    Background = skin.get<QLabel>("Background");
     Image1 = skin.get<PictureButton>("Image1");
     Image2 = skin.get<PictureButton>("Image2");
     Image3 = skin.get<PictureButton>("Image3");

@@ -16,7 +16,7 @@ public:
     // window is the 276 x 139 main window.
     explicit MainSkin(QWidget *window);
 
-    QLabel *Form1;  // the background picture
+    QLabel *Background;  // the window's picture, below everything
     PictureButton *Image1, *Image2, *Image3, *Image5, *Image6, *Image7, *Picture1;
     DragHandle *Label1;
     PictureButton *ContP[10];

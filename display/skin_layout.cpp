@@ -14,7 +14,7 @@ using K = SkinKind;
 
 const std::vector<SkinElement> kLayout = {
     // name        parent      kind               left top  w    h     picture                  tooltip
-    {"Form1",      nullptr,    K::WindowPicture, {0,   0,   276, 139}, "background.png",        nullptr, 0, nullptr},
+    {"Background", nullptr,    K::WindowPicture, {0,   0,   276, 139}, "background.png",        nullptr, 0, nullptr},
     {"Image7",     nullptr,    K::Button,        {4,   4,   16,  16},  "button_exit.png",       "終了", 0, nullptr},
     {"Image6",     nullptr,    K::Button,        {4,   24,  16,  16},  "button_minimize.png",   "最小化", 0, nullptr},
     {"Label1",     nullptr,    K::DragArea,      {4,   40,  17,  97},  nullptr,                 nullptr, 0, nullptr},

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcdio-dev libcdio-paranoia-dev libpulse-dev
   # run
-  fonts-ipafont-gothic pulseaudio-utils
+  fonts-ipafont-gothic fonts-dejavu-core pulseaudio-utils
   # test
   pulseaudio xvfb xauth xdotool x11-utils imagemagick
 )

@@ -1,5 +1,6 @@
 #include "digit_display.h"
 #include "main_skin.h"
+#include "skin_fixture.h"
 #include "pixel_compose.h"
 
 #include <QtTest>
@@ -35,7 +36,7 @@ class DigitsTest : public QObject {
     Q_OBJECT
 
 private:
-    QWidget *m_window = nullptr;
+    std::unique_ptr<SkinnedWindow> m_fixture;
     MainSkin *m_skin = nullptr;
 
     // Both rows as the player shows them, copied in drawing order; a
@@ -60,16 +61,11 @@ private:
 private slots:
     void init()
     {
-        m_window = new QWidget;
-        m_window->resize(276, 139);
-        m_skin = new MainSkin(m_window);
+        m_fixture = std::make_unique<SkinnedWindow>();
+        m_skin = &m_fixture->skin;
     }
 
-    void cleanup()
-    {
-        delete m_skin;
-        delete m_window;
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void showsTrackTimesAndDiscWithLeadingZeros()
     {

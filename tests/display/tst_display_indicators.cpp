@@ -1,6 +1,7 @@
 #include "indicator_display.h"
 #include "main_skin.h"
 #include "pixel_compose.h"
+#include "skin_fixture.h"
 
 #include <QtTest>
 
@@ -8,241 +9,167 @@
 
 namespace {
 
-constexpr qint32 kPlaying = 526;
-constexpr qint32 kStopped = 525;
-constexpr qint32 kPaused = 529;
+constexpr int kPlaying = 526;
+constexpr int kStopped = 525;
+constexpr int kPaused = 529;
 
-// Source cells and their places on the disc panel.
-const QRect kModeBand[] = {{0, 0, 129, 11}, {0, 12, 129, 11}, {0, 24, 129, 11}, {0, 36, 129, 11}, {0, 48, 129, 11}};
-const QPoint kModeAt(8, 67);
-const QRect kKeyboard(0, 50, 27, 12), kKeyboardOff(29, 50, 27, 12);
-const QPoint kKeyboardAt(110, 84);
-const QRect kDisc[] = {{0, 0, 16, 16}, {16, 0, 16, 16}, {32, 0, 16, 16}};
-const QPoint kDiscAt(8, 82);
-const QRect kPlay(0, 17, 16, 16), kStop(17, 17, 16, 16), kPause(34, 17, 16, 16);
-const QRect kSpeaker(0, 33, 23, 16), kSpeakerMuted(25, 33, 23, 16);
+// Every copy the indicators can make: strip, source cell, place on PicD.
+enum Cell {
+    Band0, Band1, Band2, Band4, Band5,
+    Lamp, LampOff,
+    Disc1, Disc2, Disc3,
+    PlayIcon, PauseIcon, StopIcon,
+    Speaker, SpeakerMuted,
+};
+enum Strip { Parts, Modes };
+struct CellCopy {
+    Strip strip;
+    QRect source;
+    QPoint dest;
+};
+const CellCopy kCells[] = {
+    {Modes, {0, 0, 129, 11}, {8, 67}},   {Modes, {0, 12, 129, 11}, {8, 67}}, {Modes, {0, 24, 129, 11}, {8, 67}},
+    {Modes, {0, 36, 129, 11}, {8, 67}},  {Modes, {0, 48, 129, 11}, {8, 67}},
+    {Parts, {0, 50, 27, 12}, {110, 84}}, {Parts, {29, 50, 27, 12}, {110, 84}},
+    {Parts, {0, 0, 16, 16}, {8, 82}},    {Parts, {16, 0, 16, 16}, {8, 82}},  {Parts, {32, 0, 16, 16}, {8, 82}},
+    {Parts, {0, 17, 16, 16}, {29, 84}},  {Parts, {34, 17, 16, 16}, {30, 84}}, {Parts, {17, 17, 16, 16}, {29, 84}},
+    {Parts, {0, 33, 23, 16}, {48, 84}},  {Parts, {25, 33, 23, 16}, {50, 84}},
+};
 
 // The device's answers, one per read, the last one repeated.
 class ModeScript {
 public:
-    explicit ModeScript(std::vector<qint32> answers) : m_answers(std::move(answers)) {}
+    explicit ModeScript(QList<int> answers) : m_answers(std::move(answers)) {}
     ModeReader reader()
     {
-        return [this] {
-            const qint32 mode = m_answers[std::min(m_reads, int(m_answers.size()) - 1)];
-            ++m_reads;
-            return mode;
-        };
+        return [this] { return qint32(m_answers.at(std::min(m_reads++, int(m_answers.size()) - 1))); };
     }
     int reads() const { return m_reads; }
 
 private:
-    std::vector<qint32> m_answers;
+    QList<int> m_answers;
     int m_reads = 0;
 };
 
-PlayerState playing()
-{
-    PlayerState s;
-    s.B = 0;
-    s.KeyBrd = 1;
-    s.Ply = 1;
-    s.Mute = 0;
-    s.AnmFr = 1;
-    return s;
-}
+// Playing in normal mode, sound on, window active, disc in phase 1.
+struct State {
+    int B = 0, KeyBrd = 1, Ply = 1, Pose = 0, Stp = 0, Mute = 0, AnmFr = 1;
+
+    PlayerState player() const
+    {
+        PlayerState s;
+        s.B = qint16(B), s.KeyBrd = qint16(KeyBrd), s.Ply = qint16(Ply), s.Pose = qint16(Pose);
+        s.Stp = qint16(Stp), s.Mute = qint16(Mute), s.AnmFr = qint16(AnmFr);
+        return s;
+    }
+};
 
 }  // namespace
+
+Q_DECLARE_METATYPE(State)
 
 class IndicatorsTest : public QObject {
     Q_OBJECT
 
 private:
-    QWidget *m_window = nullptr;
+    std::unique_ptr<SkinnedWindow> m_fixture;
     MainSkin *m_skin = nullptr;
     QImage m_panel;
 
-    Blit parts(QRect source, QPoint dest) const { return Blit{&m_skin->PicParts1, source, dest}; }
-    Blit band(int index) const { return Blit{&m_skin->PicPM, kModeBand[index], kModeAt}; }
-
-    // The panel as it must look after drawing with state s, and how many
-    // times the mode had to be read.
-    void check(PlayerState &s, ModeScript &modes, const std::vector<Blit> &blits, int reads)
+    QImage expected(const QList<int> &cells) const
     {
-        DrawIndicators(m_skin->PicD, m_skin->PicParts1, m_skin->PicPM, s, modes.reader());
-        COMPARE_IMAGES(m_skin->PicD->image(), compose(m_panel, blits));
-        QCOMPARE(modes.reads(), reads);
+        std::vector<Blit> blits;
+        for (const int cell : cells) {
+            const CellCopy &copy = kCells[cell];
+            blits.push_back({copy.strip == Parts ? &m_skin->PicParts1 : &m_skin->PicPM, copy.source, copy.dest});
+        }
+        return compose(m_panel, blits);
+    }
+
+    static void row(const char *name, State state, QList<int> modes, QList<int> cells, int reads, int phaseAfter,
+                    QList<int> stillCells = {})
+    {
+        QTest::newRow(name) << state << modes << cells << reads << phaseAfter << stillCells;
     }
 
 private slots:
     void init()
     {
-        m_window = new QWidget;
-        m_window->resize(276, 139);
-        m_skin = new MainSkin(m_window);
+        m_fixture = std::make_unique<SkinnedWindow>();
+        m_skin = &m_fixture->skin;
         m_panel = QImage(QStringLiteral(":/skin/panel_disc.png")).convertToFormat(QImage::Format_RGB32);
         QVERIFY(!m_panel.isNull());
         // Something stale on the panel, which every redraw must clear.
-        m_skin->PicD->Copy(m_skin->PicParts1, kPlay, QPoint(140, 80));
+        m_skin->PicD->Copy(m_skin->PicParts1, kCells[PlayIcon].source, QPoint(140, 80));
     }
 
-    void cleanup()
+    void cleanup() { m_fixture.reset(); }
+
+    void drawsTheIndicatorsOfTheState_data()
     {
-        delete m_skin;
-        delete m_window;
+        QTest::addColumn<State>("state");
+        QTest::addColumn<QList<int>>("modes");
+        QTest::addColumn<QList<int>>("cells");
+        QTest::addColumn<int>("reads");
+        QTest::addColumn<int>("phaseAfter");
+        // Cells after the still disc is drawn too; empty: not drawn.
+        QTest::addColumn<QList<int>>("stillCells");
+
+        row("playing", {}, {kPlaying}, {Band0, Lamp, Disc1, PlayIcon, Speaker}, 2, 2);
+        row("paused", {0, 1, 0, 1, 0, 0, 1}, {kPaused}, {Band0, Lamp, PauseIcon, Speaker}, 2, 1);
+        row("stopped by stop", {0, 1, 0, 0, 1, 0, 3}, {kStopped}, {Band0, Lamp, StopIcon, Speaker}, 3, 3,
+            {Band0, Lamp, StopIcon, Speaker, Disc3});
+        row("stopped without stop", {0, 1, 0, 0, 0, 0, 2}, {kStopped}, {Band0, Lamp, Speaker}, 3, 2,
+            {Band0, Lamp, Speaker, Disc2});
+        row("playing, play not wanted", {0, 1, 0, 0, 0, 0, 2}, {kPlaying}, {Band0, Lamp, Disc2, Speaker}, 2, 3);
+        row("playing, phase 3 wraps", {0, 1, 1, 0, 0, 0, 3}, {kPlaying}, {Band0, Lamp, Disc3, PlayIcon, Speaker}, 2, 1);
+        row("muted", {0, 1, 1, 0, 0, 1, 1}, {kPlaying}, {Band0, Lamp, Disc1, PlayIcon, SpeakerMuted}, 2, 2);
+        row("inactive", {0, 0, 1, 0, 0, 0, 1}, {kPlaying}, {Band0, LampOff, Disc1, PlayIcon, Speaker}, 2, 2);
+        // A mode that changes between the reads: each test reads afresh.
+        row("stops while drawn", {0, 1, 0, 0, 1, 0, 1}, {kPlaying, kStopped}, {Band0, Lamp, Disc1, StopIcon, Speaker},
+            3, 2);
+        row("phase out of range", {0, 1, 1, 0, 0, 0, 0}, {kPlaying}, {Band0, Lamp, PlayIcon, Speaker}, 2, 0);
+        row("still disc out of range", {0, 1, 0, 0, 0, 0, 4}, {kStopped}, {Band0, Lamp, Speaker}, 3, 4,
+            {Band0, Lamp, Speaker});
+        row("track repeat", {1, 2, 0, 0, 0, 2, 1}, {kStopped}, {Band1}, 3, 1);
+        row("disc repeat", {2, 2, 0, 0, 0, 2, 1}, {kStopped}, {Band2}, 3, 1);
+        row("program", {4, 2, 0, 0, 0, 2, 1}, {kStopped}, {Band4}, 3, 1);
+        row("program repeat", {5, 2, 0, 0, 0, 2, 1}, {kStopped}, {Band5}, 3, 1);
+        row("no mode 3", {3, 2, 0, 0, 0, 2, 1}, {kStopped}, {}, 3, 1);
     }
 
-    void playing_showsEveryIndicatorAndTurnsTheDisc()
+    void drawsTheIndicatorsOfTheState()
     {
-        PlayerState s = playing();
-        ModeScript modes({kPlaying});
-        check(s, modes,
-              {band(0), parts(kKeyboard, kKeyboardAt), parts(kDisc[0], kDiscAt), parts(kPlay, QPoint(29, 84)),
-               parts(kSpeaker, QPoint(48, 84))},
-              2);
-        QCOMPARE(s.AnmFr, qint16(2));
-    }
+        QFETCH(State, state);
+        QFETCH(QList<int>, modes);
+        QFETCH(QList<int>, cells);
+        QFETCH(int, reads);
+        QFETCH(int, phaseAfter);
+        QFETCH(QList<int>, stillCells);
 
-    void paused_showsPauseOneFurtherRightAndNoDisc()
-    {
-        PlayerState s = playing();
-        s.Ply = 0;
-        s.Pose = 1;
-        ModeScript modes({kPaused});
-        check(s, modes, {band(0), parts(kKeyboard, kKeyboardAt), parts(kPause, QPoint(30, 84)),
-                         parts(kSpeaker, QPoint(48, 84))},
-              2);
-        QCOMPARE(s.AnmFr, qint16(1));
-    }
+        PlayerState s = state.player();
+        ModeScript script(modes);
+        DrawIndicators(m_skin->PicD, m_skin->PicParts1, m_skin->PicPM, s, script.reader());
+        COMPARE_IMAGES(m_skin->PicD->image(), expected(cells));
+        QCOMPARE(script.reads(), reads);
+        QCOMPARE(s.AnmFr, qint16(phaseAfter));
 
-    void stoppedByStop_showsStopIconAndStillDisc()
-    {
-        PlayerState s = playing();
-        s.Ply = 0;
-        s.Stp = 1;
-        s.AnmFr = 3;
-        ModeScript modes({kStopped});
-        check(s, modes, {band(0), parts(kKeyboard, kKeyboardAt), parts(kStop, QPoint(29, 84)),
-                         parts(kSpeaker, QPoint(48, 84))},
-              3);
-        DrawStillDisc(m_skin->PicD, m_skin->PicParts1, s);
-        COMPARE_IMAGES(m_skin->PicD->image(),
-                       compose(m_panel, {band(0), parts(kKeyboard, kKeyboardAt), parts(kStop, QPoint(29, 84)),
-                                         parts(kSpeaker, QPoint(48, 84)), parts(kDisc[2], kDiscAt)}));
-        QCOMPARE(s.AnmFr, qint16(3));
-    }
-
-    void stoppedWithoutStop_showsStillDiscButNoIcon()
-    {
-        PlayerState s = playing();
-        s.Ply = 0;
-        s.AnmFr = 2;
-        ModeScript modes({kStopped});
-        check(s, modes, {band(0), parts(kKeyboard, kKeyboardAt), parts(kSpeaker, QPoint(48, 84))}, 3);
-        DrawStillDisc(m_skin->PicD, m_skin->PicParts1, s);
-        COMPARE_IMAGES(m_skin->PicD->image(),
-                       compose(m_panel, {band(0), parts(kKeyboard, kKeyboardAt), parts(kSpeaker, QPoint(48, 84)),
-                                         parts(kDisc[1], kDiscAt)}));
-    }
-
-    void playingWithoutPlayWanted_turnsTheDiscWithoutIcon()
-    {
-        PlayerState s = playing();
-        s.Ply = 0;
-        s.AnmFr = 2;
-        ModeScript modes({kPlaying});
-        check(s, modes, {band(0), parts(kKeyboard, kKeyboardAt), parts(kDisc[1], kDiscAt),
-                         parts(kSpeaker, QPoint(48, 84))},
-              2);
-        QCOMPARE(s.AnmFr, qint16(3));
-    }
-
-    void muted_speakerSitsTwoPixelsFurtherRight()
-    {
-        PlayerState s = playing();
-        s.Mute = 1;
-        ModeScript modes({kPlaying});
-        check(s, modes, {band(0), parts(kKeyboard, kKeyboardAt), parts(kDisc[0], kDiscAt),
-                         parts(kPlay, QPoint(29, 84)), parts(kSpeakerMuted, QPoint(50, 84))},
-              2);
-    }
-
-    void inactive_lampShowsTheBlankCell()
-    {
-        PlayerState s = playing();
-        s.KeyBrd = 0;
-        ModeScript modes({kPlaying});
-        check(s, modes, {band(0), parts(kKeyboardOff, kKeyboardAt), parts(kDisc[0], kDiscAt),
-                         parts(kPlay, QPoint(29, 84)), parts(kSpeaker, QPoint(48, 84))},
-              2);
-    }
-
-    void eachModeShowsItsBand_data()
-    {
-        QTest::addColumn<int>("B");
-        QTest::addColumn<int>("band");
-        QTest::newRow("normal") << 0 << 0;
-        QTest::newRow("track repeat") << 1 << 1;
-        QTest::newRow("disc repeat") << 2 << 2;
-        QTest::newRow("program") << 4 << 3;
-        QTest::newRow("program repeat") << 5 << 4;
-        QTest::newRow("unused 3") << 3 << -1;
-    }
-
-    void eachModeShowsItsBand()
-    {
-        QFETCH(int, B);
-        QFETCH(int, band);
-        PlayerState s = playing();
-        s.B = qint16(B);
-        s.KeyBrd = 2;  // neither lamp cell: only the band is drawn
-        s.Mute = 2;
-        ModeScript modes({kStopped});
-        std::vector<Blit> blits;
-        if (band >= 0)
-            blits.push_back(this->band(band));
-        check(s, modes, blits, 3);
-    }
-
-    void modeIsReadAfreshForEachTest()
-    {
-        // Playing when the disc is drawn, stopped by the time of the icon.
-        PlayerState s = playing();
-        s.Ply = 0;
-        s.Stp = 1;
-        ModeScript modes({kPlaying, kStopped, kStopped});
-        check(s, modes, {band(0), parts(kKeyboard, kKeyboardAt), parts(kDisc[0], kDiscAt),
-                         parts(kStop, QPoint(29, 84)), parts(kSpeaker, QPoint(48, 84))},
-              3);
+        if (!stillCells.isEmpty()) {
+            DrawStillDisc(m_skin->PicD, m_skin->PicParts1, s);
+            COMPARE_IMAGES(m_skin->PicD->image(), expected(stillCells));
+            QCOMPARE(s.AnmFr, qint16(phaseAfter));
+        }
     }
 
     void discTurnsOnePhasePerDrawing()
     {
-        PlayerState s = playing();
-        const int phases[] = {0, 1, 2, 0, 1};
-        for (const int phase : phases) {
-            QCOMPARE(s.AnmFr, qint16(phase + 1));
-            ModeScript modes({kPlaying});
-            check(s, modes, {band(0), parts(kKeyboard, kKeyboardAt), parts(kDisc[phase], kDiscAt),
-                             parts(kPlay, QPoint(29, 84)), parts(kSpeaker, QPoint(48, 84))},
-                  2);
+        PlayerState s = State().player();
+        for (const int phase : {Disc1, Disc2, Disc3, Disc1, Disc2}) {
+            ModeScript script({kPlaying});
+            DrawIndicators(m_skin->PicD, m_skin->PicParts1, m_skin->PicPM, s, script.reader());
+            COMPARE_IMAGES(m_skin->PicD->image(), expected({Band0, Lamp, phase, PlayIcon, Speaker}));
         }
-    }
-
-    void discPhaseOutOfRangeDrawsNothing()
-    {
-        PlayerState s = playing();
-        s.AnmFr = 0;
-        ModeScript modes({kPlaying});
-        check(s, modes, {band(0), parts(kKeyboard, kKeyboardAt), parts(kPlay, QPoint(29, 84)),
-                         parts(kSpeaker, QPoint(48, 84))},
-              2);
-        QCOMPARE(s.AnmFr, qint16(0));
-
-        s.AnmFr = 4;
-        const QImage before = m_skin->PicD->image();
-        DrawStillDisc(m_skin->PicD, m_skin->PicParts1, s);
-        COMPARE_IMAGES(m_skin->PicD->image(), before);
+        QCOMPARE(s.AnmFr, qint16(3));
     }
 };
 

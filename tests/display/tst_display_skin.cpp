@@ -1,5 +1,6 @@
 #include "fonts.h"
 #include "main_skin.h"
+#include "skin_fixture.h"
 
 #include <QFontDatabase>
 #include <QtTest>
@@ -53,22 +54,19 @@ class SkinTest : public QObject {
     Q_OBJECT
 
 private:
-    QWidget *m_window = nullptr;
+    std::unique_ptr<SkinnedWindow> m_fixture;
     MainSkin *m_skin = nullptr;
+    QWidget *m_window = nullptr;
 
 private slots:
     void init()
     {
-        m_window = new QWidget;
-        m_window->resize(276, 139);
-        m_skin = new MainSkin(m_window);
+        m_fixture = std::make_unique<SkinnedWindow>();
+        m_skin = &m_fixture->skin;
+        m_window = &m_fixture->window;
     }
 
-    void cleanup()
-    {
-        delete m_skin;
-        delete m_window;
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void everyElementHasItsPlaceSizeAndToolTip()
     {
@@ -109,9 +107,9 @@ private slots:
 
     void backgroundFillsTheWindowBelowEverything()
     {
-        QCOMPARE(m_skin->Form1->geometry(), QRect(0, 0, 276, 139));
-        QCOMPARE(m_skin->Form1->pixmap().size(), QSize(276, 139));
-        QCOMPARE(m_window->children().first(), m_skin->Form1);
+        QCOMPARE(m_skin->Background->geometry(), QRect(0, 0, 276, 139));
+        QCOMPARE(m_skin->Background->pixmap().size(), QSize(276, 139));
+        QCOMPARE(m_window->children().first(), m_skin->Background);
     }
 
     void idlePanelIsInFrontAfterConstruction()

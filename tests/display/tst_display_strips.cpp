@@ -1,4 +1,5 @@
 #include "main_skin.h"
+#include "skin_fixture.h"
 
 #include <QtTest>
 
@@ -67,21 +68,17 @@ class StripsTest : public QObject {
     Q_OBJECT
 
 private:
-    QWidget *m_window = nullptr;
+    std::unique_ptr<SkinnedWindow> m_fixture;
     MainSkin *m_skin = nullptr;
 
 private slots:
     void initTestCase()
     {
-        m_window = new QWidget;
-        m_skin = new MainSkin(m_window);
+        m_fixture = std::make_unique<SkinnedWindow>();
+        m_skin = &m_fixture->skin;
     }
 
-    void cleanupTestCase()
-    {
-        delete m_skin;
-        delete m_window;
-    }
+    void cleanupTestCase() { m_fixture.reset(); }
 
     void stripsHaveTheirSizes()
     {

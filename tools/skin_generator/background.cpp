@@ -1,7 +1,7 @@
-#include "fonts.h"
 #include "paint_kit.h"
 #include "palette.h"
 #include "pictures.h"
+#include "skin_fonts.h"
 #include "skin_layout.h"
 
 namespace {
@@ -25,8 +25,8 @@ void drawField(QPainter &painter)
 
 void drawTitle(QPainter &painter)
 {
-    const QFont name = latinFont(10, QFont::Bold);
-    const QFont rest = latinFont(9);
+    const QFont name = skinLatinFont(10, QFont::Bold);
+    const QFont rest = skinLatinFont(9);
     const QString first = QStringLiteral("VELOR");
     const QString second = QStringLiteral(" CD Player");
     // Read from the foot upwards, centred on the drag handle below the

@@ -1,8 +1,8 @@
-#include "fonts.h"
 #include "paint_kit.h"
 #include "palette.h"
 #include "pictures.h"
 #include "pixel_font.h"
+#include "skin_fonts.h"
 #include "skin_layout.h"
 
 #include <cstring>
@@ -64,7 +64,7 @@ constexpr QRect kNameArea{17, 2, 38, 12};
 // The button's font, condensed as far as the longest name needs.
 QFont nameFont(const QString &name)
 {
-    QFont font = latinFont(8, QFont::Bold);
+    QFont font = skinLatinFont(8, QFont::Bold);
     for (const int stretch : {QFont::Unstretched, QFont::SemiCondensed, QFont::Condensed}) {
         font.setStretch(stretch);
         if (textWidth(name, font) <= kNameArea.width())
@@ -76,7 +76,7 @@ QFont nameFont(const QString &name)
 // A named button on the right: the key letter boxed, then the name.
 Shape namedSymbol(const char *name, const char *key)
 {
-    const QFont keyFont = latinFont(9, QFont::Bold);
+    const QFont keyFont = skinLatinFont(9, QFont::Bold);
     const QString text = QString::fromLatin1(name);
     const QFont font = nameFont(text);
     return [=](QPainter &painter, const QColor &colour) {

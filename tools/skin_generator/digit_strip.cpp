@@ -58,11 +58,9 @@ void drawColon(QPainter &painter)
 
 QImage drawDigitStrip()
 {
-    QImage image = canvas(TimPicCells::StripSize, Palette::Strip);
-    QPainter painter(&image);
-    preparePainter(painter);
-    for (int digit = 0; digit <= 9; ++digit)
-        drawDigit(painter, digit);
-    drawColon(painter);
-    return image;
+    return paintStrip(TimPicCells::StripSize, [](QPainter &painter) {
+        for (int digit = 0; digit <= 9; ++digit)
+            drawDigit(painter, digit);
+        drawColon(painter);
+    });
 }

@@ -89,29 +89,33 @@ constexpr const char *kKeyboard[] = {
     ".#######################.",
 };
 
+void drawDiscFrames(QPainter &painter)
+{
+    for (int phase = 0; phase < 3; ++phase) {
+        const char *const *rows = kDiscFrames[phase];
+        const QPoint at = PicParts1Cells::DiscFrame[phase].topLeft();
+        drawSign(painter, bitmapPath(rows, kDiscRows, at), bitmapSilhouette(rows, kDiscRows, at), Palette::Glyph,
+                 Palette::GlyphShadow, Palette::Strip);
+    }
+}
+
 }  // namespace
 
 QImage drawIconStrip()
 {
-    using namespace PicParts1Cells;
-    QImage image = canvas(StripSize, Palette::Strip);
-    QPainter painter(&image);
-    preparePainter(painter);
-    // Icons this small read best on whole pixels, without grey edges.
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    const auto ink = [&painter](const QPainterPath &path) {
-        drawShadowed(painter, pathShape(path), Palette::Glyph, Palette::GlyphShadow);
-    };
-    for (int phase = 0; phase < 3; ++phase) {
-        const QPoint at = DiscFrame[phase].topLeft();
-        drawSign(painter, bitmapPath(kDiscFrames[phase], kDiscRows, at), bitmapSilhouette(kDiscFrames[phase], kDiscRows, at),
-                 Palette::Glyph, Palette::GlyphShadow, Palette::Strip);
-    }
-    ink(playIcon(Play));
-    ink(rect(Stop, 4, 4, 8, 8));
-    ink(rect(Pause, 4, 3, 3, 10).united(rect(Pause, 9, 3, 3, 10)));
-    ink(speakerBody(Speaker).united(soundWaves(Speaker)));
-    ink(speakerBody(SpeakerMuted).united(muteCross(SpeakerMuted)));
-    ink(bitmapPath(kKeyboard, int(std::size(kKeyboard)), Keyboard.topLeft() + QPoint(1, 1)));
-    return image;
+    return paintStrip(PicParts1Cells::StripSize, [](QPainter &painter) {
+        using namespace PicParts1Cells;
+        // Icons this small read best on whole pixels, without grey edges.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        const auto ink = [&painter](const QPainterPath &path) {
+            drawShadowed(painter, pathShape(path), Palette::Glyph, Palette::GlyphShadow);
+        };
+        drawDiscFrames(painter);
+        ink(playIcon(Play));
+        ink(rect(Stop, 4, 4, 8, 8));
+        ink(rect(Pause, 4, 3, 3, 10).united(rect(Pause, 9, 3, 3, 10)));
+        ink(speakerBody(Speaker).united(soundWaves(Speaker)));
+        ink(speakerBody(SpeakerMuted).united(muteCross(SpeakerMuted)));
+        ink(bitmapPath(kKeyboard, int(std::size(kKeyboard)), Keyboard.topLeft() + QPoint(1, 1)));
+    });
 }

@@ -1,8 +1,8 @@
 // Draws the default skin's pictures into a folder (the skin's assets).
 // Run it by hand when the artwork changes and commit the pictures.
 
-#include "fonts.h"
 #include "pictures.h"
+#include "skin_fonts.h"
 #include "skin_layout.h"
 
 #include <QDir>
@@ -47,7 +47,11 @@ int main(int argc, char **argv)
         err << "usage: " << argv[0] << " OUTPUT_DIR\n";
         return 2;
     }
-    installFontSubstitutions();
+    const QString missing = missingSkinFonts();
+    if (!missing.isEmpty()) {
+        err << "fonts not installed: " << missing << "\n";
+        return 1;
+    }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     if (!out.exists() && !QDir().mkpath(out.path())) {
         err << "cannot create " << out.path() << "\n";

@@ -1,8 +1,8 @@
-#include "fonts.h"
 #include "paint_kit.h"
 #include "palette.h"
 #include "pictures.h"
 #include "pixel_font.h"
+#include "skin_fonts.h"
 #include "strip_cells.h"
 
 namespace {
@@ -68,8 +68,8 @@ QPainterPath badgeLetter(QPoint at)
 QFont nameFont()
 {
     // Outlines this small blur into grey; whole pixels stay legible.
-    QFont font = japaneseFont(10);
-    font.setStyleStrategy(QFont::NoAntialias);
+    QFont font = skinJapaneseFont(10);
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoAntialias));
     return font;
 }
 
@@ -112,12 +112,10 @@ void drawBand(QPainter &painter, const ModeBand &band, int top)
 
 QImage drawModeStrip()
 {
-    QImage image = canvas(PicPMCells::StripSize, Palette::Strip);
-    QPainter painter(&image);
-    preparePainter(painter);
-    for (int i = 0; i < PicPMCells::BandCount; ++i)
-        drawBand(painter, kBands[i], PicPMCells::band(i).top());
-    for (const int y : PicPMCells::SeparatorY)
-        fillPixels(painter, 0, y, image.width(), 1, Palette::StripSeparator);
-    return image;
+    return paintStrip(PicPMCells::StripSize, [](QPainter &painter) {
+        for (int i = 0; i < PicPMCells::BandCount; ++i)
+            drawBand(painter, kBands[i], PicPMCells::band(i).top());
+        for (const int y : PicPMCells::SeparatorY)
+            fillPixels(painter, 0, y, PicPMCells::StripSize.width(), 1, Palette::StripSeparator);
+    });
 }

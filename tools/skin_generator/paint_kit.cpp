@@ -1,11 +1,23 @@
 #include "paint_kit.h"
 
+#include "palette.h"
+
 #include <QFontMetricsF>
 
 QImage canvas(QSize size, const QColor &fill)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(fill);
+    return image;
+}
+
+QImage paintStrip(QSize size, const std::function<void(QPainter &painter)> &paint)
+{
+    QImage image = canvas(size, Palette::Strip);
+    QPainter painter(&image);
+    preparePainter(painter);
+    paint(painter);
+    painter.end();
     return image;
 }
 

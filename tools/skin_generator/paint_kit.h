@@ -18,6 +18,9 @@ using Shape = std::function<void(QPainter &painter, const QColor &colour)>;
 // A 24-bit canvas filled with one colour.
 QImage canvas(QSize size, const QColor &fill);
 
+// A glyph strip: its background colour, painted on by `paint`.
+QImage paintStrip(QSize size, const std::function<void(QPainter &painter)> &paint);
+
 // A painter with the settings every picture of the skin is drawn with.
 void preparePainter(QPainter &painter);
 

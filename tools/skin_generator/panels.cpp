@@ -1,8 +1,8 @@
 #include "disc_shape.h"
-#include "fonts.h"
 #include "paint_kit.h"
 #include "palette.h"
 #include "pictures.h"
+#include "skin_fonts.h"
 #include "skin_layout.h"
 
 #include <QPainterPath>
@@ -51,7 +51,7 @@ void drawPrint(QPainter &painter, const QString &text, const QFont &font, QPoint
 
 void drawPlayModeHeading(QPainter &painter)
 {
-    const QFont font = latinFont(9, QFont::Bold);
+    const QFont font = skinLatinFont(9, QFont::Bold);
     const QString heading = QStringLiteral("PlayMode");
     const QPointF baseline(9, 63);
     drawPrint(painter, heading, font, baseline);
@@ -68,7 +68,7 @@ QImage drawDiscPanel()
     QPainter painter(&image);
     preparePainter(painter);
     drawInset(painter, skinElement("DspT").rect);
-    const QFont caption = latinFont(9, QFont::Bold);
+    const QFont caption = skinLatinFont(9, QFont::Bold);
     // Each caption stands over the first row's digits it names.
     const QRect digits = skinElement("DspT").rect;
     drawPrint(painter, QStringLiteral("Track"), caption, QPointF(digits.left(), 16));
@@ -86,10 +86,10 @@ QImage drawIdlePanel()
     preparePainter(painter);
     drawShadowed(painter, pathShape(compactDisc(QPointF(40, 50), 26, 0)), Palette::Print, Palette::PrintLight,
                  QPoint(0, 1));
-    QFont name = latinFont(26, QFont::Bold);
+    QFont name = skinLatinFont(26, QFont::Bold);
     name.setItalic(true);
     drawPrint(painter, QStringLiteral("VELOR"), name, QPointF(76, 48));
-    drawPrint(painter, QStringLiteral("CD Player"), latinFont(13, QFont::Bold), QPointF(80, 66));
-    drawPrint(painter, QStringLiteral("Version " VELOR_VERSION), latinFont(9), QPointF(80, 88));
+    drawPrint(painter, QStringLiteral("CD Player"), skinLatinFont(13, QFont::Bold), QPointF(80, 66));
+    drawPrint(painter, QStringLiteral("Version " VELOR_VERSION), skinLatinFont(9), QPointF(80, 88));
     return image;
 }
