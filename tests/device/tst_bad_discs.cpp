@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <cdio/cdio.h>
+
 class BadDiscTest : public QObject {
     Q_OBJECT
 
@@ -41,6 +43,11 @@ void BadDiscTest::nothingToPlayReadsAsTrackZero_data()
     QTest::newRow("not an image") << dir + "/notes.txt" << "notes.txt";
     QTest::newRow("data file missing") << dir + "/lonely.cue" << "gone.bin";
     QTest::newRow("a folder") << dir << "";
+    // The system's default drive, on a machine that has none.
+    if (char *drive = cdio_get_default_device(nullptr))
+        free(drive);
+    else
+        QTest::newRow("no drive") << QString() << "no CD drive found";
 }
 
 void BadDiscTest::nothingToPlayReadsAsTrackZero()
