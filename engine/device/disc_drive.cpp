@@ -37,10 +37,10 @@ void DiscDrive::perform(Request request)
         return;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    // A drive that answers slowly must not pile up opens and checks.
-    for (Request queued : m_requests)
-        if (queued == request)
-            return;
+    // A drive that answers slowly must not pile up repeated opens and
+    // checks; a request differing from the last one queued always counts.
+    if (!m_requests.empty() && m_requests.back() == request)
+        return;
     m_requests.push_back(request);
     m_readerWake.notify_all();
 }
