@@ -105,32 +105,36 @@ void PlaybackEngine::onToc(std::shared_ptr<const DiscToc> toc, bool ejected)
     m_wake.notify_all();
 }
 
-void PlaybackEngine::close()
+void PlaybackEngine::dropDisc(State state)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_toc.reset();
-        m_state = State::NoDisc;
+        m_state = state;
         m_discardPending = true;
         changedLocked();
     }
-    m_wake.notify_all();
-    m_drive->interruptRead();
+    wakeSoundThread();
+}
+
+void PlaybackEngine::close()
+{
+    dropDisc(State::NoDisc);
     m_drive->requestClose();
 }
 
 void PlaybackEngine::eject()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_toc.reset();
-        m_state = State::Open;
-        m_discardPending = true;
-        changedLocked();
-    }
+    dropDisc(State::Open);
+    m_drive->requestEject();
+}
+
+// After a command: the sound thread takes it up at once, even when it is
+// waiting for the drive.
+void PlaybackEngine::wakeSoundThread()
+{
     m_wake.notify_all();
     m_drive->interruptRead();
-    m_drive->requestEject();
 }
 
 void PlaybackEngine::checkMedia()
@@ -197,8 +201,7 @@ bool PlaybackEngine::play(std::optional<qint64> fromFrame)
         m_state = State::Playing;
         changedLocked();
     }
-    m_wake.notify_all();
-    m_drive->interruptRead();
+    wakeSoundThread();
     return true;
 }
 
@@ -213,8 +216,7 @@ void PlaybackEngine::pause()
         m_discardPending = true;
         changedLocked();
     }
-    m_wake.notify_all();
-    m_drive->interruptRead();
+    wakeSoundThread();
 }
 
 void PlaybackEngine::stop()
@@ -229,8 +231,7 @@ void PlaybackEngine::stop()
         m_discardPending = true;
         changedLocked();
     }
-    m_wake.notify_all();
-    m_drive->interruptRead();
+    wakeSoundThread();
 }
 
 void PlaybackEngine::moveTo(qint64 frame)

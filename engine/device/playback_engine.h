@@ -70,6 +70,8 @@ private:
     qint64 trackEndFrame(qint64 frame) const;
     void startSegmentLocked(qint64 frame);
     void changedLocked();
+    void dropDisc(State state);
+    void wakeSoundThread();
 
     // Rendering, on the sound thread or the pacer.
     qint64 renderStep(qint64 maxFrames);
