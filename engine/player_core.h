@@ -46,6 +46,9 @@ public:
     // state it starts from.
     void resetOpenState();
     void resetPlayState();
+    // Play stopped, modes and any program dropped, repeat back on track 1:
+    // what a lost disc and an eject leave behind.
+    void resetForNoDisc();
 
     // Every command the core and the window send to MMC goes through here.
     void command(const QString &command);
@@ -71,7 +74,6 @@ private:
     void writeFields();
     void redraw();
     void followDisc();
-    void resetForNoDisc();
     void writeMinimizedCaption();
     void noteMode();
 

@@ -15,7 +15,23 @@ public:
     virtual void CheckTrack();
     // Reaction to the device having stopped although play is wanted.
     virtual void CheckStop();
+    // One step through the program in the direction of PgmDir (1 forward,
+    // 2 back), wrapping at both ends in either program mode; plays the
+    // entry reached and leaves Ply, Stp and Pose alone.
+    void StepPgm();
 
 protected:
     PlayerCore &m_core;
+
+private:
+    void repeatTrackOnTrackChange();
+    void continueAfterStop();
+    void repeatTrackAfterStop();
+    void restartDiscAfterStop();
+    bool onSelectedEntry() const;
+    void advanceProgram();
+    void endProgram();
+    void selectEntry(int index);
+    void playSelectedEntry();
+    void playTrack(int track);
 };

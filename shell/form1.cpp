@@ -10,6 +10,11 @@
 Form1::Form1(const CdAudioControl::Options &device, QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint), m_skin(this), m_core(device, *this)
 {
+    for (int i = 0; i < 10; ++i)
+        connect(m_skin.ContP[i], &PictureButton::pressed, this,
+                [this, i](Qt::MouseButton button) { ContP_MouseDown(i, button); });
+    connect(m_skin.Image1, &PictureButton::released, this, &Form1::Image1_MouseUp);
+    connect(m_skin.Image2, &PictureButton::released, this, &Form1::Image2_MouseUp);
     connect(m_skin.Image6, &PictureButton::released, this, &Form1::Image6_MouseUp);
     connect(m_skin.Image7, &PictureButton::released, this, &Form1::Image7_MouseUp);
     Form_Load();
@@ -80,6 +85,18 @@ void Form1::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     Form_Resize();
 }
+
+// The transport buttons act on the press, and only for the left button.
+void Form1::ContP_MouseDown(int index, Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        m_transport.ContP(index);
+}
+
+// Repeat and mute act on the release of any button.
+void Form1::Image1_MouseUp() { m_transport.Repeat(); }
+
+void Form1::Image2_MouseUp() { m_transport.ToggleMute(); }
 
 void Form1::Image6_MouseUp() { showMinimized(); }
 

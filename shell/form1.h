@@ -4,6 +4,7 @@
 #include "main_skin.h"
 #include "player_core.h"
 #include "player_view.h"
+#include "transport.h"
 
 #include <QWidget>
 
@@ -19,6 +20,7 @@ public:
     // The state, the device and the hidden fields, for the other windows.
     PlayerCore &core() { return m_core; }
     MainSkin &skin() { return m_skin; }
+    Transport &transport() { return m_transport; }
 
     void DrawDigits() override;
     void DrawIndicators() override;
@@ -37,6 +39,9 @@ private:
     void Form_Load();
     void clearEntryLabels();
     void Form_Resize();
+    void ContP_MouseDown(int index, Qt::MouseButton button);
+    void Image1_MouseUp();
+    void Image2_MouseUp();
     void Image6_MouseUp();
     void Image7_MouseUp();
     void Form_QueryUnload();
@@ -45,4 +50,5 @@ private:
     MainSkin m_skin;
     DigitDisplay m_digitDisplay;
     PlayerCore m_core;
+    Transport m_transport{m_core};
 };

@@ -271,7 +271,10 @@ qint64 PlaybackEngine::heardLocked() const
         return m_frozen;
     if (m_segmentPending)
         return m_segmentStart;
-    const qint64 played = std::max<qint64>(0, m_written - m_segmentBase - m_buffered);
+    // The output has drained in real time since its buffer was last asked.
+    const qint64 drained = (m_config.clock->nowMs() - m_bufferedAtMs) * kSampleRate / 1000;
+    const qint64 buffered = std::max<qint64>(0, m_buffered - drained);
+    const qint64 played = std::max<qint64>(0, m_written - m_segmentBase - buffered);
     return std::min(m_segmentStart + played, m_cursor);
 }
 
@@ -376,6 +379,7 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
         lock.lock();
         m_segmentBase = m_written;
         m_buffered = 0;
+        m_bufferedAtMs = m_config.clock->nowMs();
         m_segmentPending = false;
     }
     if (m_state != State::Playing)
@@ -412,6 +416,7 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
     lock.lock();
     m_written += n;
     m_buffered = buffered;
+    m_bufferedAtMs = m_config.clock->nowMs();
     lock.unlock();
     if (!ok) {
         m_report.say(QStringLiteral("the sound server went away; playing on in silence until it returns"));

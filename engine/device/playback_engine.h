@@ -104,6 +104,7 @@ private:
     quint64 m_tocSerial = 0;
     qint64 m_written = 0;
     qint64 m_buffered = 0;
+    qint64 m_bufferedAtMs = 0;
     bool m_silent = false;
     bool m_quit = false;
 

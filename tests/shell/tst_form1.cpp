@@ -6,6 +6,7 @@
 #include "form1.h"
 #include "skin_layout.h"
 #include "strip_cells.h"
+#include "window_rig.h"
 
 #include <QGuiApplication>
 #include <QtTest>
@@ -36,29 +37,6 @@ public:
 
 private:
     std::function<void(Form1 &)> m_onShow;
-};
-
-struct WindowRig {
-    ManualClock clock;
-    CaptureOutput capture;
-    std::unique_ptr<Form1> form;
-    QStringList commands;
-
-    explicit WindowRig(const QString &device)
-    {
-        form = std::make_unique<Form1>(captureOptions(device, clock, capture));
-        QObject::connect(&form->core(), &PlayerCore::commandSent,
-                         [this](const QString &c) { commands << c; });
-    }
-    PlayerCore &core() { return form->core(); }
-    MainSkin &skin() { return form->skin(); }
-
-    // Past the open timer and the first status update.
-    void openWithDisc()
-    {
-        clock.advance(PlayerCore::kOpenRetryMs + kTick);
-    }
-    void update() { clock.advance(kTick); }
 };
 
 bool sameCells(const QImage &a, QRect inA, const QImage &b, QRect inB)

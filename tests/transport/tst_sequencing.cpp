@@ -1,0 +1,286 @@
+// The five play modes on the real device control: what the capture heard
+// at every transition, frame by frame, on coded discs.
+#include "player_rig.h"
+
+#include <QtTest>
+
+namespace {
+// Sound only, no silence, no run broken in the middle of a track.
+int silenceRuns(const std::vector<CapturedRun> &runs)
+{
+    return int(std::count_if(runs.begin(), runs.end(), [](const CapturedRun &r) { return r.silence; }));
+}
+}  // namespace
+
+class TestSequencing : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void normalPlayIsGaplessAndEndsWithPlayWanted();
+    void trackRepeatReturnsWithoutAFrameOfTheNextTrack();
+    void trackRepeatFollowsSeeks();
+    void discRepeatWrapsWithADoubleStart();
+    void discRepeatStartedFromStoppedRestartsAtTrackOne();
+    void programStepsWithoutAFrameOfTheWrongTrack();
+    void programRepeatWrapsWithoutAFrameOfTheWrongTrack();
+    void singleEntryProgram();
+    void duplicateEntriesPlayTwice();
+    void stepWhileStoppedPlaysButDoesNotAdvance();
+
+private:
+    TestDiscLayout m_layout = tracksOfSeconds({2, 2, 2});
+    TestDiscLayout m_longLayout = tracksOfSeconds({4, 4, 4});
+    QString m_disc, m_longDisc;
+};
+
+void TestSequencing::initTestCase()
+{
+    m_disc = writeDisc(QStringLiteral("seq-three"), m_layout);
+    m_longDisc = writeDisc(QStringLiteral("seq-long"), m_longLayout);
+}
+
+void TestSequencing::normalPlayIsGaplessAndEndsWithPlayWanted()
+{
+    PlayerRig rig(m_disc);
+    const DiscMap map(m_layout);
+    rig.open();
+    rig.transport->DoPlay();
+    QVERIFY(rig.updateUntilStopped());
+    rig.update(5);
+
+    const auto runs = rig.runs();
+    QCOMPARE(describeRuns(runs), describeRuns({CapturedRun{false, 0, map.end(3)}}));
+    QCOMPARE(rig.commands, QStringList({"open", "play"}));
+    QCOMPARE(rig.state().Ply, qint16(1));
+    QCOMPARE(rig.state().Stp, qint16(0));
+    QCOMPARE(rig.mmc().Mode(), qint32(CdAudioControl::ModeStopped));
+}
+
+void TestSequencing::trackRepeatReturnsWithoutAFrameOfTheNextTrack()
+{
+    const DiscMap map(m_layout);
+    for (int track : {1, 3}) {  // into the next track; at the end of the disc
+        PlayerRig rig(m_disc);
+        rig.open();
+        rig.playTrack(track);
+        rig.transport->DoPlay();
+        rig.update();
+        rig.transport->Repeat();
+        QCOMPARE(rig.state().B, qint16(ModeTrackRepeat));
+        QCOMPARE(rig.state().RepTr, track);
+        const int64_t length = map.end(track) - map.start(track);
+        QVERIFY(rig.updateUntil([&] { return rig.capture.frames() > 3 * length; }));
+
+        const auto runs = rig.runs();
+        const QString whole = QStringLiteral("%1[..%1]").arg(track);
+        QCOMPARE(runTracks(runs, map), QStringList({whole, whole, whole, QStringLiteral("%1[..%1)").arg(track)}).join(' '));
+        for (int other = 1; other <= 3; ++other)
+            if (other != track)
+                QCOMPARE(framesHeardOf(runs, map, other), int64_t(0));
+        QCOMPARE(silenceRuns(runs), 0);
+    }
+}
+
+// Past the end of the repeated track, the next update jumps back to its
+// start; back into an earlier track, play runs on into the repeated track
+// and repeats it from there.
+void TestSequencing::trackRepeatFollowsSeeks()
+{
+    PlayerRig rig(m_longDisc);
+    const DiscMap map(m_longLayout);
+    rig.open();
+    rig.playTrack(2);
+    rig.transport->DoPlay();
+    rig.update(2);
+    rig.transport->Repeat();
+    QCOMPARE(rig.state().RepTr, 2);
+
+    rig.transport->seekBy(5000);
+    rig.update();
+    QCOMPARE(rig.text1(), QStringLiteral("03"));
+    QCOMPARE(rig.mmc().Track(), 2);
+    rig.update();
+    QCOMPARE(rig.text1(), QStringLiteral("02"));
+    // Track 3 is heard only until the update that sees it.
+    const int64_t seekedInto3 = framesHeardOf(rig.runs(), map, 3);
+    QCOMPARE(seekedInto3, int64_t(kTick * 441 / 10));
+
+    rig.update(10);  // 2.4 s into track 2
+    rig.transport->seekBy(-5000);
+    rig.update();
+    QCOMPARE(rig.text1(), QStringLiteral("01"));
+    QVERIFY(rig.updateUntilTrack(2));
+    QVERIFY(rig.updateUntil([&] { return rig.runs().back().first == map.start(2); }, 40));
+    rig.update(3);
+
+    const auto runs = rig.runs();
+    QCOMPARE(framesHeardOf(runs, map, 3), seekedInto3);
+    QCOMPARE(runTracks(runs, map), QStringLiteral("2[..2) 3(..3) 2[..2) 1(..2] 2[..2)"));
+}
+
+// At the end of the disc CheckStop starts track 1 in the boundary update;
+// the next update, 200 ms later, still sees the stopped mode in CurMode and
+// starts it once more.
+void TestSequencing::discRepeatWrapsWithADoubleStart()
+{
+    PlayerRig rig(m_disc);
+    const DiscMap map(m_layout);
+    rig.open();
+    rig.transport->DoPlay();
+    rig.transport->DoNext();
+    rig.transport->DoNext();
+    rig.update();
+    rig.transport->Repeat();
+    rig.transport->Repeat();
+    QCOMPARE(rig.state().B, qint16(ModeDiscRepeat));
+    QVERIFY(rig.updateUntil([&] { return rig.runs().size() >= 3; }));
+    rig.update(3);
+
+    const auto runs = rig.runs();
+    QCOMPARE(runTracks(runs, map), QStringLiteral("3[..3] 1[..1) 1[..1)"));
+    QCOMPARE(silenceRuns(runs), 0);
+    const int64_t heardTwice = runs[1].count;
+    QCOMPARE(heardTwice, int64_t(8820));  // 200 ms of track 1
+    QCOMPARE(rig.commands.count(QStringLiteral("play")), qsizetype(3));
+}
+
+// Play from the stopped state restarts the disc at the next update; a
+// resume from pause does not, as the paused device reports another mode.
+void TestSequencing::discRepeatStartedFromStoppedRestartsAtTrackOne()
+{
+    PlayerRig rig(m_disc);
+    const DiscMap map(m_layout);
+    rig.open();
+    rig.transport->DoNext();
+    rig.transport->Repeat();
+    rig.transport->Repeat();
+    rig.transport->DoPlay();
+    QCOMPARE(rig.state().RepTr, 2);
+    rig.update();
+    QCOMPARE(rig.mmc().Track(), 1);
+    rig.update(2);
+    QCOMPARE(rig.text1(), QStringLiteral("01"));
+
+    rig.transport->DoPause();
+    rig.update(2);
+    rig.transport->DoPlay();
+    rig.update(3);
+    const auto runs = rig.runs();
+    QCOMPARE(runTracks(runs, map), QStringLiteral("2[..2) 1[..1)"));
+    QCOMPARE(runs[0].count, int64_t(8820));
+    QCOMPARE(runs[1].count, int64_t(5 * 8820));  // 0.4 s, the pause, 0.6 s
+}
+
+// Into the next track (CheckTrack) and at the end of the disc (CheckStop);
+// the end of the program leaves the device stopped on entry 0's track.
+void TestSequencing::programStepsWithoutAFrameOfTheWrongTrack()
+{
+    PlayerRig rig(m_disc);
+    const DiscMap map(m_layout);
+    rig.open();
+    rig.startProgram({"03", "02", "01"});
+    QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
+    QCOMPARE(rig.commands.mid(rig.commands.size() - 3), QStringList({"prev", "play", "stop"}));
+    rig.update(5);
+
+    QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("3[..3] 2[..2] 1[..1]"));
+    QCOMPARE(silenceRuns(rig.runs()), 0);
+    const PlayerState &s = rig.state();
+    QCOMPARE(rig.mmc().Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.text1(), QStringLiteral("03"));
+    QCOMPARE(rig.positionFrame(), map.start(3));
+    QCOMPARE(s.Stp, qint16(1));
+    QCOMPARE(s.LstCnt, qint16(0));
+    QCOMPARE(rig.core->List1.listIndex(), 0);
+    QCOMPARE(s.PgmPlay, qint16(1));
+    QCOMPARE(s.B, qint16(ModeProgram));
+
+    // Still reserved: play runs it again from entry 0.
+    rig.transport->DoPlay();
+    QVERIFY(rig.updateUntil([&] { return rig.state().LstCnt == 1; }));
+    QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("3[..3] 2[..2] 1[..1] 3[..3]"));
+}
+
+void TestSequencing::programRepeatWrapsWithoutAFrameOfTheWrongTrack()
+{
+    PlayerRig rig(m_disc);
+    const DiscMap map(m_layout);
+    rig.open();
+    rig.startProgram({"03", "01"}, ModeProgramRepeat);
+    QVERIFY(rig.updateUntil([&] { return rig.runs().size() >= 5; }));
+
+    const auto runs = rig.runs();
+    QCOMPARE(runTracks(runs, map), QStringLiteral("3[..3] 1[..1] 3[..3] 1[..1] 3[..3)"));
+    QCOMPARE(framesHeardOf(runs, map, 2), int64_t(0));
+    QCOMPARE(rig.state().Ply, qint16(1));
+    QCOMPARE(rig.state().LstCnt, qint16(0));
+}
+
+void TestSequencing::singleEntryProgram()
+{
+    const DiscMap map(m_layout);
+    {
+        PlayerRig rig(m_disc);
+        rig.open();
+        rig.startProgram({"02"});
+        QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
+        rig.update(10);
+        QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("2[..2]"));
+        QCOMPARE(rig.text1(), QStringLiteral("02"));
+        QCOMPARE(rig.positionFrame(), map.start(2));
+        QCOMPARE(rig.state().Stp, qint16(1));
+    }
+    {
+        PlayerRig rig(m_disc);
+        rig.open();
+        rig.startProgram({"02"}, ModeProgramRepeat);
+        QVERIFY(rig.updateUntil([&] { return rig.runs().size() >= 4; }));
+        QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("2[..2] 2[..2] 2[..2] 2[..2)"));
+        QCOMPARE(rig.state().Ply, qint16(1));
+    }
+}
+
+// The disc runs into the following track, which differs from the entry,
+// so the second entry starts the same track again; at the end of the disc
+// the stop does the same.
+void TestSequencing::duplicateEntriesPlayTwice()
+{
+    const DiscMap map(m_layout);
+    for (const QString &entry : {QStringLiteral("02"), QStringLiteral("03")}) {
+        PlayerRig rig(m_disc);
+        rig.open();
+        rig.startProgram({entry, entry});
+        QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
+        rig.update(5);
+        const QString whole = QStringLiteral("%1[..%1]").arg(entry.toInt());
+        QCOMPARE(runTracks(rig.runs(), map), whole + QLatin1Char(' ') + whole);
+        QCOMPARE(rig.state().Stp, qint16(1));
+    }
+}
+
+// After the end of the program play is not wanted: a step plays the new
+// entry, and when it ends the disc simply plays on.
+void TestSequencing::stepWhileStoppedPlaysButDoesNotAdvance()
+{
+    PlayerRig rig(m_disc);
+    const DiscMap map(m_layout);
+    rig.open();
+    rig.startProgram({"03", "01"});
+    QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
+    rig.update();
+    QCOMPARE(rig.text1(), QStringLiteral("03"));
+    rig.capture.clear();
+
+    rig.transport->DoNext();
+    QCOMPARE(rig.state().LstCnt, qint16(1));
+    QCOMPARE(rig.state().Ply, qint16(0));
+    QVERIFY(rig.updateUntilTrack(2));
+    rig.update(3);
+    QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("1[..2)"));
+    QCOMPARE(rig.state().LstCnt, qint16(1));
+    QCOMPARE(rig.state().Ply, qint16(0));
+}
+
+QTEST_GUILESS_MAIN(TestSequencing)
+#include "tst_sequencing.moc"
