@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # CPU time and peak memory of 60 s of playback of the demo disc to a null
 # sink, beside pacat streaming the same 60 s of PCM to the same sink; then
-# the time from "play" to the first sound at the sink.
+# the time from "play" to the first sound at the sink; then what is heard
+# at the play modes' transitions.
 # Needs: a build (default build/), pulseaudio, pulseaudio-utils, time.
 set -euo pipefail
 build=${1:-build}
@@ -29,3 +30,5 @@ wait $player $floor
 
 "$build/make_test_disc" "$dir/coded" --tracks 20,20,20,20 >/dev/null
 "$build/bench/bench_play" --latency 20 "$dir/coded.cue"
+
+"$build/bench/bench_transitions"

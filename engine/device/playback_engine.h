@@ -61,7 +61,7 @@ public:
     QString outputName() const;
     bool isSynchronous() const { return m_synchronous; }
 
-    static constexpr int kChunkFrames = kFramesPerSector * 16;
+    static constexpr int kChunkFrames = kFramesPerSector * 8;
 
 private:
     void onToc(std::shared_ptr<const DiscToc> toc, bool ejected);

@@ -20,10 +20,13 @@ public:
     QString name() const override { return QStringLiteral("pulse"); }
 
     // Commands are heard at once whatever the buffer holds (it is flushed),
-    // so it can be long: few wake-ups, and time to spare at a busy moment.
-    // Playing starts as soon as the first few milliseconds are in.
-    static constexpr int kTargetLatencyMs = 400;
-    static constexpr int kRequestMs = 200;
+    // so its depth is set by two other things: it stays under the 200 ms
+    // between status updates, so that a play the sequencing sends at the
+    // update after a track change never flushes the end of the track
+    // before; and the server asks for data only twice per buffer, to keep
+    // wake-ups few. Playing starts as soon as the first 20 ms are in.
+    static constexpr int kTargetLatencyMs = 180;
+    static constexpr int kRequestMs = 90;
     static constexpr int kStartThresholdMs = 20;
 
 private:
