@@ -9,10 +9,10 @@ uint32_t bytesFor(int ms) { return uint32_t(kSampleRate * ms / 1000 * kBytesPerF
 
 std::unique_ptr<PulseOutput> PulseOutput::connect()
 {
-    pa_sample_spec spec {};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = kSampleRate;
-    spec.channels = 2;
+    pa_sample_spec format {};
+    format.format = PA_SAMPLE_S16LE;
+    format.rate = kSampleRate;
+    format.channels = 2;
     pa_buffer_attr attr {};
     attr.maxlength = uint32_t(-1);
     attr.tlength = bytesFor(kTargetLatencyMs);
@@ -21,7 +21,7 @@ std::unique_ptr<PulseOutput> PulseOutput::connect()
     attr.fragsize = uint32_t(-1);
     int error = 0;
     pa_simple *stream = pa_simple_new(nullptr, VELOR_PRODUCT_NAME, PA_STREAM_PLAYBACK, nullptr,
-                                      "CD audio", &spec, nullptr, &attr, &error);
+                                      "CD audio", &format, nullptr, &attr, &error);
     if (!stream)
         return nullptr;
     return std::unique_ptr<PulseOutput>(new PulseOutput(stream));
