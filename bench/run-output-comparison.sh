@@ -26,10 +26,10 @@ disc=$dir/coded.cue
 players=(velor qt)
 
 echo "== start-up latency ($rounds rounds)"
-for p in "${players[@]}"; do echo -n "$p: "; "$bench" latency "$p" "$rounds" "$disc"; done
+for p in "${players[@]}"; do echo -n "$p: "; "$bench" latency "$p" "$rounds" "$disc" || echo "failed ($?)"; done
 
 echo "== tail at stop ($rounds rounds)"
-for p in "${players[@]}"; do echo "$p:"; "$bench" tail "$p" "$rounds" "$disc" | sed 's/^/  /'; done
+for p in "${players[@]}"; do echo "$p:"; { "$bench" tail "$p" "$rounds" "$disc" || echo "failed ($?)"; } | sed 's/^/  /'; done
 
 echo "== 30 s across a track start, $load x yes > /dev/null beside it"
 for p in "${players[@]}"; do
