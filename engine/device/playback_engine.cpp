@@ -14,9 +14,6 @@ constexpr qint64 kReconnectIntervalMs = 2000;
 // How long before the output runs dry the sound thread stops waiting for
 // the boundary update and goes on by itself.
 constexpr qint64 kBoundarySafetyMs = 40;
-// How long before the output has room for a whole chunk the sound thread
-// hands it over (and lets the write block for the rest).
-constexpr qint64 kWriteAheadMs = 15;
 
 qint64 sectorFrame(qint64 lsn) { return lsn * kFramesPerSector; }
 
@@ -384,7 +381,6 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
         m_buffered = 0;
         m_bufferedAtMs = m_config.clock->nowMs();
         m_segmentPending = false;
-        m_nextWriteMs = 0;
     }
     if (m_state != State::Playing)
         return -1;
@@ -410,20 +406,12 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
     ensureOutput();
 
     lock.lock();
-    // A write blocks until the output has room, and a command cannot reach
-    // the output before it returns: wait here instead, where a command
-    // wakes the thread, until the write would block only briefly.
-    if (!m_synchronous && m_nextWriteMs > 0) {
-        const auto wait = std::chrono::milliseconds(std::max<qint64>(0, m_nextWriteMs - m_config.clock->nowMs()));
-        m_wake.wait_for(lock, wait, [&] { return m_quit || generation != m_generation; });
-    }
-    if (generation != m_generation || m_quit)
+    if (generation != m_generation)
         return 0;
     m_cursor = cursor + n;
     lock.unlock();
 
     const bool ok = m_output->write(m_chunk.data(), bytes);
-    m_nextWriteMs = m_config.clock->nowMs() + n * 1000 / kSampleRate - kWriteAheadMs;
     const qint64 buffered = ok ? m_output->bufferedFrames() : 0;
     lock.lock();
     m_written += n;

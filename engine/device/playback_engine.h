@@ -113,7 +113,6 @@ private:
     QString m_outputName;
     qint64 m_nextReconnectMs = 0;
     bool m_onFallback = false;
-    qint64 m_nextWriteMs = 0;
     std::vector<char> m_chunk;
     std::vector<char> m_sector;
     qint64 m_sectorLsn = -1;
