@@ -13,6 +13,7 @@
 // is $VELOR_MONITOR (default velor_null.monitor).
 #include "capture_runs.h"
 #include "cd_audio_control.h"
+#include "open_device.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -50,12 +51,7 @@ class VelorPlayer : public Player {
 public:
     explicit VelorPlayer(const QString &cue) : m_mmc(options(cue))
     {
-        m_mmc.setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
-        m_mmc.Command("open");
-        QElapsedTimer waited;
-        waited.start();
-        while (m_mmc.Tracks() == 0 && waited.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        openAndWaitForDisc(m_mmc, CdAudioControl::TimeFormatMilliseconds);
     }
     bool play(qint64 fromFrame) override
     {

@@ -5,6 +5,7 @@
 //   bench_play --latency N DISC     N times: play, and time until the sink's
 //                                   monitor (parec) delivers the first sound
 #include "cd_audio_control.h"
+#include "open_device.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,16 +17,6 @@
 #include <vector>
 
 namespace {
-
-void openDevice(CdAudioControl &mmc)
-{
-    mmc.setTimeFormat(CdAudioControl::TimeFormatTmsf);
-    mmc.Command("open");
-    QElapsedTimer waited;
-    waited.start();
-    while (mmc.Tracks() == 0 && waited.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 bool hasSound(const QByteArray &pcm)
 {
@@ -82,7 +73,7 @@ int main(int argc, char **argv)
     CdAudioControl::Options options;
     options.device = args[3];
     CdAudioControl mmc(options);
-    openDevice(mmc);
+    openAndWaitForDisc(mmc, CdAudioControl::TimeFormatTmsf);
     if (mmc.Tracks() == 0)
         return 1;
     if (args[1] == "--latency")

@@ -120,9 +120,7 @@ void BadDiscTest::unreadableSectorsPlayAsSilence()
     writeDisc("unreadable", layout, &files);
     StderrCapture err;
     DiscRig rig(QString::fromStdString(files.toc));
-    rig.open();
-    rig.clock.advance(200);
-    rig.MMC->Command("play");
+    rig.openAndPlay();
     rig.runUntilStopped(10000);
     QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeStopped));
     const auto runs = capturedRuns(rig.capture.data());
@@ -136,9 +134,7 @@ void BadDiscTest::ejectReleasesTheImageAndOpenReadsItAnew()
 {
     const QString cue = writeDisc("swap", tracksOfSeconds({3, 3}));
     DiscRig rig(cue);
-    rig.open();
-    rig.clock.advance(200);
-    rig.MMC->Command("play");
+    rig.openAndPlay();
     rig.clock.advance(1000);
     rig.MMC->Command("stop");
     rig.MMC->Command("eject");
@@ -161,9 +157,7 @@ void BadDiscTest::removedImageIsNoticedAndReturns()
     TestDiscFiles files;
     writeDisc("vanish", tracksOfSeconds({4}), &files);
     DiscRig rig(QString::fromStdString(files.cue));
-    rig.open();
-    rig.clock.advance(200);
-    rig.MMC->Command("play");
+    rig.openAndPlay();
     rig.clock.advance(400);
     QVERIFY(QFile::remove(QString::fromStdString(files.bin)));
     rig.clock.advance(500);

@@ -163,9 +163,7 @@ void PlaybackTest::prevAndNextAtBothEnds()
 void PlaybackTest::millisecondSeeks()
 {
     DiscRig rig(writeDisc("seeks", tracksOfSeconds({10, 10})));
-    rig.open();
-    rig.clock.advance(200);
-    rig.MMC->Command("play");
+    rig.openAndPlay();
     rig.clock.advance(4000);
 
     auto seek = [&](qint64 delta) {
@@ -196,9 +194,7 @@ void PlaybackTest::millisecondSeeks()
 void PlaybackTest::pauseResumesAtTheExactFrame()
 {
     DiscRig rig(writeDisc("pause", tracksOfSeconds({10})));
-    rig.open();
-    rig.clock.advance(200);
-    rig.MMC->Command("play");
+    rig.openAndPlay();
     rig.clock.advance(1234);
     rig.MMC->Command("pause");
     QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModePaused));
@@ -305,9 +301,7 @@ void PlaybackTest::fromPastTheDiscDoesNothing()
 void PlaybackTest::muteKeepsTheStreamGoing()
 {
     DiscRig rig(writeDisc("mute", tracksOfSeconds({5})));
-    rig.open();
-    rig.clock.advance(200);
-    rig.MMC->Command("play");
+    rig.openAndPlay();
     rig.clock.advance(1000);
     rig.MMC->setSilent(true);
     rig.clock.advance(1000);

@@ -58,6 +58,15 @@ struct DiscRig {
         MMC->setUpdateInterval(200);
     }
 
+    // Opens the disc, lets the first status update read it, and plays
+    // from where the device stands.
+    void openAndPlay()
+    {
+        open();
+        clock.advance(200);
+        MMC->Command(QStringLiteral("play"));
+    }
+
     void playTrack(int n)
     {
         MMC->setFrom(n);
