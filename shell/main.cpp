@@ -1,5 +1,6 @@
 #include "command_line.h"
 #include "form1.h"
+#include "mpris_service.h"
 #include "single_instance.h"
 #include "window_system.h"
 
@@ -55,5 +56,7 @@ int main(int argc, char *argv[])
     CdAudioControl::Options device;
     device.device = commandLine.device;
     Form1 form(device);
+    MprisService mpris(form.core(), form.transport());
+    mpris.registerOn(QDBusConnection::sessionBus());
     return app.exec();
 }
