@@ -2,6 +2,7 @@
 // Run it by hand when the artwork changes and commit the pictures.
 
 #include "pictures.h"
+#include "seihin_layout.h"
 #include "skin_fonts.h"
 #include "skin_layout.h"
 
@@ -26,6 +27,8 @@ std::vector<Picture> pictures()
         {"background.png", drawBackground},     {"panel_disc.png", drawDiscPanel},
         {"panel_idle.png", drawIdlePanel},      {"strip_digits.png", drawDigitStrip},
         {"strip_icons.png", drawIconStrip},     {"strip_modes.png", drawModeStrip},
+        {SeihinPicture::Background, drawAboutBackground}, {SeihinPicture::Close, drawAboutClose},
+        {SeihinPicture::Icon, drawAboutIcon},             {SeihinPicture::Maker, drawAboutMaker},
     };
     for (const SkinElement &element : skinLayout()) {
         if (element.kind == SkinKind::Button)
