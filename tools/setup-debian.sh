@@ -9,7 +9,7 @@ packages=(
   # run
   fonts-ipafont-gothic fonts-dejavu-core pulseaudio-utils
   # test
-  pulseaudio xvfb xauth xdotool x11-utils imagemagick
+  pulseaudio xvfb xauth xdotool x11-utils imagemagick openbox
 )
 missing=()
 for p in "${packages[@]}"; do

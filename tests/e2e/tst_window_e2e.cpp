@@ -9,15 +9,11 @@
 #include <QProcess>
 
 namespace {
-
-struct Point {
-    int x, y;
-};
-constexpr Point kHandle{12, 88};
-constexpr Point kExit{12, 12};
-constexpr Point kInfo{239, 96};
-constexpr Point kPlay{184, 123};
-
+// Places on the main window's skin: the drag handle and three buttons.
+const QPoint kHandle{12, 88};
+const QPoint kExit{12, 12};
+const QPoint kInfo{239, 96};
+const QPoint kPlay{184, 123};
 }  // namespace
 
 class WindowEndToEndTest : public QObject {
@@ -33,7 +29,7 @@ private:
     QString xdotool(const QStringList &args) const;
     void startPlayer();
     QRect geometry(const QString &window) const;
-    void click(const QString &window, Point p) const;
+    void click(const QString &window, QPoint p) const;
     QStringList windowsNamed(const QString &name) const;
     QByteArray settingsFile() const;
 
@@ -95,9 +91,9 @@ QRect WindowEndToEndTest::geometry(const QString &window) const
     return QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
 }
 
-void WindowEndToEndTest::click(const QString &window, Point p) const
+void WindowEndToEndTest::click(const QString &window, QPoint p) const
 {
-    xdotool({"mousemove", "--window", window, QString::number(p.x), QString::number(p.y), "click", "1"});
+    xdotool({"mousemove", "--window", window, QString::number(p.x()), QString::number(p.y()), "click", "1"});
 }
 
 QStringList WindowEndToEndTest::windowsNamed(const QString &name) const
@@ -119,7 +115,7 @@ void WindowEndToEndTest::opensWhereItWasLeft()
 
     // The window manager takes the move a moment after the press: nudge
     // the mouse until the window follows, then carry it on and let go.
-    xdotool({"mousemove", "--window", m_window, QString::number(kHandle.x), QString::number(kHandle.y)});
+    xdotool({"mousemove", "--window", m_window, QString::number(kHandle.x()), QString::number(kHandle.y())});
     xdotool({"mousedown", "1"});
     for (int nudge = 0; nudge < 100 && geometry(m_window).topLeft() == first.topLeft(); ++nudge)
         xdotool({"mousemove_relative", "--", "-1", "-1"});
