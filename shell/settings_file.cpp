@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 
 namespace SettingsFile {
@@ -29,6 +30,15 @@ QByteArray number(double value)
     return text;
 }
 
+// A value as a message may quote it: short and printable, or not at all.
+QString quoted(const QByteArray &text)
+{
+    const bool printable = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
+    if (!printable || text.size() > 24)
+        return QStringLiteral("a value");
+    return QLatin1Char('"') + QString::fromLatin1(text) + QLatin1Char('"');
+}
+
 std::optional<double> value(QByteArray text, QString *problem)
 {
     text = text.trimmed();
@@ -39,11 +49,11 @@ std::optional<double> value(QByteArray text, QString *problem)
     bool ok = false;
     const double parsed = text.toDouble(&ok);
     if (!ok || !std::isfinite(parsed)) {
-        *problem = QStringLiteral("\"%1\" is not a number").arg(QString::fromLocal8Bit(text));
+        *problem = QStringLiteral("%1 is not a number").arg(quoted(text));
         return std::nullopt;
     }
     if (std::fabs(parsed) > kLargestTwips) {
-        *problem = QStringLiteral("%1 is far beyond any screen").arg(QString::fromLocal8Bit(text));
+        *problem = QStringLiteral("%1 is far beyond any screen").arg(quoted(text));
         return std::nullopt;
     }
     return parsed;

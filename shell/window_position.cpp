@@ -8,15 +8,12 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <cstdio>
-
 namespace {
 
 // Said once per start-up, so it needs no memory of what was said before.
 void sayAtStart(const QString &message)
 {
-    std::fprintf(stderr, "velor-cdplayer: %s\n", message.toLocal8Bit().constData());
-    std::fflush(stderr);
+    ProblemReport().say(message);
 }
 
 QList<QRect> screenAreas()
