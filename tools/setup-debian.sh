@@ -12,6 +12,8 @@ packages=(
   fonts-ipafont-gothic fonts-dejavu-core qt6-wayland
   # test: a private sound server with its tools, a virtual X server, clicks
   pulseaudio pulseaudio-utils xvfb xdotool
+  # test: a window manager for the window test
+  openbox
   # test: a private session bus, and the checkers of the desktop files
   dbus-daemon desktop-file-utils appstream
 )

@@ -3,6 +3,7 @@
 
 #include "app_icon.h"
 #include "pictures.h"
+#include "seihin_layout.h"
 #include "skin_fonts.h"
 #include "skin_layout.h"
 
@@ -28,6 +29,8 @@ std::vector<Picture> pictures()
         {"background.png", drawBackground},     {"panel_disc.png", drawDiscPanel},
         {"panel_idle.png", drawIdlePanel},      {"strip_digits.png", drawDigitStrip},
         {"strip_icons.png", drawIconStrip},     {"strip_modes.png", drawModeStrip},
+        {SeihinPicture::Background, drawAboutBackground}, {SeihinPicture::Close, drawAboutClose},
+        {SeihinPicture::Icon, drawAboutIcon},             {SeihinPicture::Maker, drawAboutMaker},
     };
     for (const SkinElement &element : skinLayout()) {
         if (element.kind == SkinKind::Button)
