@@ -4,6 +4,7 @@
 #include "main_skin.h"
 #include "player_core.h"
 #include "player_view.h"
+#include "program_reservation.h"
 #include "transport.h"
 
 #include <QWidget>
@@ -21,6 +22,7 @@ public:
     PlayerCore &core() { return m_core; }
     MainSkin &skin() { return m_skin; }
     Transport &transport() { return m_transport; }
+    ProgramReservation &program() { return m_program; }
 
     void DrawDigits() override;
     void DrawIndicators() override;
@@ -42,6 +44,8 @@ private:
     void ContP_MouseDown(int index, Qt::MouseButton button);
     void Image1_MouseUp();
     void Image2_MouseUp();
+    void Image5_MouseUp();
+    void Picture1_MouseUp();
     void Image6_MouseUp();
     void Image7_MouseUp();
     void Form_QueryUnload();
@@ -51,4 +55,5 @@ private:
     DigitDisplay m_digitDisplay;
     PlayerCore m_core;
     Transport m_transport{m_core};
+    ProgramReservation m_program{m_core, *this};
 };
