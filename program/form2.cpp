@@ -27,7 +27,7 @@ const QString kReplaceReserved = QStringLiteral("すでにプログラム演奏�
 // Font sizes of the design in pixels at 96 dpi: lists 12 pt, buttons and
 // labels 9 pt, the count 9.75 pt.
 constexpr int kListFontPx = 16;
-constexpr int kButtonFontPx = 12;
+constexpr int kButtonAndLabelFontPx = 12;
 constexpr int kCountFontPx = 13;
 
 // Rows as high as the list font, as in the lists the editor was designed
@@ -58,7 +58,7 @@ QWidget *createControl(const Form2Control &control, QWidget *parent)
         auto *label = new QLabel(caption, parent);
         const bool count = control.kind == K::CountLabel;
         label->setAlignment((count ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
-        label->setFont(japaneseFont(count ? kCountFontPx : kButtonFontPx));
+        label->setFont(japaneseFont(count ? kCountFontPx : kButtonAndLabelFontPx));
         widget = label;
         break;
     }
@@ -72,7 +72,7 @@ QWidget *createControl(const Form2Control &control, QWidget *parent)
     }
     case K::Button:
         widget = new QPushButton(caption, parent);
-        widget->setFont(japaneseFont(kButtonFontPx));
+        widget->setFont(japaneseFont(kButtonAndLabelFontPx));
         break;
     }
     widget->setObjectName(QString::fromLatin1(control.name));
