@@ -92,7 +92,8 @@ QString trackEntry(const QString &twoDigitTrack) { return kTrack + twoDigitTrack
 }  // namespace
 
 Form2::Form2(PlayerCore &core, QWidget &mainWindow)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowCloseButtonHint),
       m_core(core),
       m_mainWindow(mainWindow)
 {
