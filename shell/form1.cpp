@@ -15,6 +15,8 @@ Form1::Form1(const CdAudioControl::Options &device, QWidget *parent)
                 [this, i](Qt::MouseButton button) { ContP_MouseDown(i, button); });
     connect(m_skin.Image1, &PictureButton::released, this, &Form1::Image1_MouseUp);
     connect(m_skin.Image2, &PictureButton::released, this, &Form1::Image2_MouseUp);
+    connect(m_skin.Image5, &PictureButton::released, this, &Form1::Image5_MouseUp);
+    connect(m_skin.Picture1, &PictureButton::released, this, &Form1::Picture1_MouseUp);
     connect(m_skin.Image6, &PictureButton::released, this, &Form1::Image6_MouseUp);
     connect(m_skin.Image7, &PictureButton::released, this, &Form1::Image7_MouseUp);
     connect(m_skin.Label1, &DragHandle::pressed, this, &Form1::Label1_MouseDown);
@@ -101,6 +103,10 @@ void Form1::Image1_MouseUp() { m_transport.Repeat(); }
 
 void Form1::Image2_MouseUp() { m_transport.ToggleMute(); }
 
+void Form1::Image5_MouseUp() { m_program.cancelReservation(); }
+
+void Form1::Picture1_MouseUp() { m_program.openEditor(); }
+
 void Form1::Image6_MouseUp() { showMinimized(); }
 
 // Exit stops the disc before the device is let go; closing the window
@@ -120,8 +126,12 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::Form_QueryUnload() { m_core.command(QStringLiteral("close")); }
 
-void Form1::Form_Unload() { m_core.unload(); }
-
+// An open editor would keep the application running without its window.
+void Form1::Form_Unload()
+{
+    m_program.closeEditor();
+    m_core.unload();
+}
 // A left press moves the window (the handle does that) and the position
 // is kept once the move is over; any other press keeps it as it is.
 void Form1::Label1_MouseDown(Qt::MouseButton button)

@@ -4,6 +4,7 @@
 #include "main_skin.h"
 #include "player_core.h"
 #include "player_view.h"
+#include "program_reservation.h"
 #include "transport.h"
 #include "window_position.h"
 
@@ -22,6 +23,7 @@ public:
     PlayerCore &core() { return m_core; }
     MainSkin &skin() { return m_skin; }
     Transport &transport() { return m_transport; }
+    ProgramReservation &program() { return m_program; }
 
     void DrawDigits() override;
     void DrawIndicators() override;
@@ -46,6 +48,8 @@ private:
     void ContP_MouseDown(int index, Qt::MouseButton button);
     void Image1_MouseUp();
     void Image2_MouseUp();
+    void Image5_MouseUp();
+    void Picture1_MouseUp();
     void Image6_MouseUp();
     void Image7_MouseUp();
     void Label1_MouseDown(Qt::MouseButton button);
@@ -59,4 +63,5 @@ private:
     PlayerCore m_core;
     Transport m_transport{m_core};
     WindowPosition m_windowPosition;
+    ProgramReservation m_program{m_core, *this};
 };
