@@ -6,6 +6,7 @@
 #include "window_position.h"
 
 #include <QCloseEvent>
+#include <QMessageBox>
 
 Form1::Form1(const CdAudioControl::Options &device, QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint), m_skin(this), m_core(device, *this)
@@ -38,11 +39,7 @@ void Form1::Form_Load()
     m_core.Timer1.setInterval(PlayerCore::kOpenRetryMs);
 }
 
-void Form1::clearEntryLabels()
-{
-    for (QLabel *label : {m_skin.PluN[0], m_skin.PluN[1], m_skin.ContTr[0], m_skin.ContTr[1]})
-        label->clear();
-}
+void Form1::clearEntryLabels() { EntryDisplay(m_skin).clear(); }
 
 void Form1::DrawDigits()
 {
@@ -97,6 +94,28 @@ void Form1::ContP_MouseDown(int index, Qt::MouseButton button)
 void Form1::Image1_MouseUp() { m_transport.Repeat(); }
 
 void Form1::Image2_MouseUp() { m_transport.ToggleMute(); }
+
+// The keys reach the same procedures as the buttons.
+void Form1::openProgramEditor() { Picture1_MouseUp(); }
+
+void Form1::cancelReservation() { Image5_MouseUp(); }
+
+void Form1::showProductInformation() { Image3_MouseUp(); }
+
+void Form1::showMessage(const QString &text) { MsgBox(text); }
+
+// TODO(merge): the program editor's, the product window's and the message-box seam's own procedures replace these.
+void Form1::Picture1_MouseUp() {}
+
+void Form1::Image5_MouseUp() {}
+
+void Form1::Image3_MouseUp() {}
+
+void Form1::MsgBox(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral(VELOR_PRODUCT_NAME), text, QMessageBox::Ok, this);
+    box.exec();
+}
 
 void Form1::Image6_MouseUp() { showMinimized(); }
 

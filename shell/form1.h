@@ -1,6 +1,8 @@
 #pragma once
 
 #include "digit_display.h"
+#include "keyboard_control.h"
+#include "keyboard_targets.h"
 #include "main_skin.h"
 #include "player_core.h"
 #include "player_view.h"
@@ -11,7 +13,7 @@
 // The main window: the skin, and the player core it draws for. Loading it
 // (the constructor) sets up the state, shows the window and arms the open
 // timer; the device and the status update live in the core.
-class Form1 : public QWidget, public PlayerView {
+class Form1 : public QWidget, public PlayerView, public KeyboardTargets {
     Q_OBJECT
 public:
     explicit Form1(const CdAudioControl::Options &device, QWidget *parent = nullptr);
@@ -30,6 +32,11 @@ public:
     bool isMinimized() const override;
     void setCaption(const QString &caption) override;
 
+    void openProgramEditor() override;
+    void cancelReservation() override;
+    void showProductInformation() override;
+    void showMessage(const QString &text) override;
+
 protected:
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -42,6 +49,10 @@ private:
     void ContP_MouseDown(int index, Qt::MouseButton button);
     void Image1_MouseUp();
     void Image2_MouseUp();
+    void Picture1_MouseUp();
+    void Image5_MouseUp();
+    void Image3_MouseUp();
+    void MsgBox(const QString &text);
     void Image6_MouseUp();
     void Image7_MouseUp();
     void Form_QueryUnload();
@@ -51,4 +62,5 @@ private:
     DigitDisplay m_digitDisplay;
     PlayerCore m_core;
     Transport m_transport{m_core};
+    KeyboardControl m_keyboard{this, m_core, m_transport, m_skin, *this};
 };
