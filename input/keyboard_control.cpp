@@ -42,9 +42,14 @@ bool KeyboardControl::eventFilter(QObject *watched, QEvent *event)
     return taken;
 }
 
+// The application's filter sees keys even for disabled widgets; a window
+// disabled while the program editor is open takes none.
 bool KeyboardControl::isOnWindow(QObject *object) const
 {
-    return object->isWidgetType() && static_cast<QWidget *>(object)->window() == m_window;
+    if (!object->isWidgetType())
+        return false;
+    const auto *widget = static_cast<QWidget *>(object);
+    return widget->window() == m_window && widget->isEnabled();
 }
 
 bool KeyboardControl::Form_KeyPress(QChar key)

@@ -180,6 +180,9 @@ private slots:
         QApplication::sendEvent(rig.skin.PicD, &held);
         QCOMPARE(rig.state().Mute, qint16(0));
         QVERIFY(!rig.mmc().Silent());
+        rig.window.setEnabled(false);  // while the program editor is open
+        rig.type("s7");
+        QCOMPARE(rig.state().Mute, qint16(0));
         QCOMPARE(rig.commands, QStringList());
     }
 
