@@ -31,9 +31,11 @@ constexpr int kEntryDigitsFrom = 8;
 const QByteArray kEntryBoxFill("\x4b\xc6\xfa");
 
 // Pixels of an RGB dump of the entry box, within columns [from, to), that
-// are not its fill.
+// are not its fill; -1 when the dump is not of the box.
 int inkIn(const QByteArray &box, int from, int to)
 {
+    if (box.size() != kEntryBoxWidth * kEntryBoxHeight * 3)
+        return -1;
     int ink = 0;
     for (int y = 0; y < kEntryBoxHeight; ++y)
         for (int x = from; x < to; ++x)
