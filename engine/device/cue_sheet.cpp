@@ -179,7 +179,8 @@ private:
                        .arg(formatMsf(time), m_file->facts.path));
             return;
         }
-        if (m_pending.lastIndex < 0 && m_tracks.size() > 1 && sectorsOf(receiver()) == 0) {
+        if (m_pending.lastIndex < 0 && m_tracks.size() > 1
+            && sectorsOf(receiver()) <= receiver().pregapSectors) {
             refuse(QStringLiteral("INDEX time %1 leaves TRACK %2 no sectors")
                        .arg(formatMsf(time))
                        .arg(receiver().number, 2, 10, QLatin1Char('0')));

@@ -249,19 +249,24 @@ private:
     qint64 bytesOf(const SheetTrack &t)
     {
         const Token &v = m_in.peek();
-        if (v.kind == Token::Msf) {
-            const qint64 sectors = parseMsf(v.text);
-            if (sectors < 0)
-                refuse(v.line, QStringLiteral("\"%1\" is not a time MM:SS:FF").arg(v.text));
-            m_in.take();
-            return sectors * t.blockBytes;
-        }
+        if (v.kind == Token::Msf)
+            return qMax(msf(), qint64(0)) * t.blockBytes;
         if (v.kind != Token::Number)
             return -1;
         if (v.text.size() > kMaxNumberDigits)
             refuse(v.line, QStringLiteral("number %1 is too large").arg(v.text));
         const qint64 n = m_in.take().text.left(kMaxNumberDigits).toLongLong();
         return t.audio ? n * kSampleBytes : n;
+    }
+
+    // Takes a MM:SS:FF token as sectors; -1, refused, when it is not one.
+    qint64 msf()
+    {
+        const Token v = m_in.take();
+        const qint64 sectors = parseMsf(v.text);
+        if (sectors < 0)
+            refuse(v.line, QStringLiteral("\"%1\" is not a time MM:SS:FF").arg(v.text));
+        return sectors;
     }
 
     void zeros(const Token &s, SheetTrack &t)
@@ -339,7 +344,9 @@ private:
         m_track.hasPregap = true;
         m_track.pregapLine = s.line;
         const bool explicitLength = m_in.peek().kind == Token::Msf;
-        const qint64 length = explicitLength ? parseMsf(m_in.take().text) : -1;
+        const qint64 length = explicitLength ? msf() : -1;
+        if (explicitLength && length < 0)
+            return;
         if (s.text == QLatin1String("PREGAP")) {
             if (length < 0 || m_track.hasData) {
                 refuse(s.line, QStringLiteral("PREGAP needs a time MM:SS:FF before the track's data"));
@@ -360,7 +367,9 @@ private:
             refuse(s.line, QStringLiteral("INDEX needs a time MM:SS:FF"));
             return;
         }
-        const qint64 at = parseMsf(m_in.take().text);
+        const qint64 at = msf();
+        if (at < 0)
+            return;
         if (at <= m_track.lastIndex) {
             refuse(s.line, QStringLiteral("INDEX times must increase"));
             return;
