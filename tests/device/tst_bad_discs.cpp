@@ -24,6 +24,7 @@ private slots:
     void cueNamingAnotherBinPlaysThatBin();
     void cuesAsPeopleHaveThemPlayWhole_data();
     void cuesAsPeopleHaveThemPlayWhole();
+    void tocOfSeveralFilesAndSilencePlaysInOrder();
     void ejectReleasesTheImageAndOpenReadsItAnew();
     void removedImageIsNoticedAndReturns();
 };
@@ -186,6 +187,31 @@ void BadDiscTest::cuesAsPeopleHaveThemPlayWhole()
     const auto runs = capturedRuns(rig.capture.data());
     QVERIFY2(runs.size() == 1 && runs[0].first == 0 && runs[0].count == 160 * kFrames,
              qPrintable(describeRuns(runs) + err.text()));
+}
+
+// The layout that libcdio's toc reader got wrong: a file per track and a
+// pregap of silence that no file holds.
+void BadDiscTest::tocOfSeveralFilesAndSilencePlaysInOrder()
+{
+    TestDiscFiles files;
+    writeDisc("split", tracksOfSeconds({1, 1}), &files);
+    QFile bin(QString::fromStdString(files.bin));
+    QVERIFY(bin.open(QIODevice::ReadOnly));
+    const QByteArray all = bin.readAll();
+    const QString dir = scratchDir();
+    writeFile(dir + "/split-1.raw", all.left(75 * 2352));
+    writeFile(dir + "/split-2.raw", all.mid(75 * 2352));
+    writeFile(dir + "/split.toc", "CD_DA\nTRACK AUDIO\nFILE \"split-1.raw\" 0\n"
+                                  "TRACK AUDIO\nSILENCE 00:00:10\nSTART\nFILE \"split-2.raw\" 0\n");
+    DiscRig rig(dir + "/split.toc");
+    rig.openAndPlay();
+    QCOMPARE(rig.MMC->Tracks(), 2);
+    rig.runUntilStopped(5000);
+    const auto runs = capturedRuns(rig.capture.data());
+    QVERIFY2(runs.size() == 3 && runs[0].first == 0 && runs[0].count == 75 * kFrames
+                 && runs[1].silence && runs[1].count == 10 * kFrames
+                 && runs[2].first == 75 * kFrames && runs[2].count == 75 * kFrames,
+             qPrintable(describeRuns(runs)));
 }
 
 void BadDiscTest::ejectReleasesTheImageAndOpenReadsItAnew()
