@@ -104,6 +104,10 @@ private:
             return;
         }
         file.bytes = file.facts.size;
+        if (type == QLatin1String("WAVE") && file.facts.riff && !file.facts.wave) {
+            refuse(QStringLiteral("%1 is not a 16-bit stereo 44.1 kHz WAVE file").arg(file.facts.path));
+            return;
+        }
         if (type == QLatin1String("WAVE") && file.facts.wave) {
             file.base = file.facts.waveDataOffset;
             file.bytes = file.facts.waveDataBytes;

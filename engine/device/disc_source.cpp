@@ -144,12 +144,12 @@ std::unique_ptr<DiscSource> DiscSource::open(const QString &requested, ProblemRe
 bool DiscSource::openSheet(bool toc)
 {
     m_isImage = true;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxSheetBytes) {
-        m_report->say(QStringLiteral("%1: %2").arg(m_path, file.isOpen() ? QStringLiteral("too large for a cue sheet or toc file") : file.errorString()));
+    QString problem;
+    const QByteArray text = readSheetText(m_path, &problem);
+    if (!problem.isEmpty()) {
+        m_report->say(QStringLiteral("%1 %2").arg(m_path, problem));
         return false;
     }
-    const QByteArray text = file.readAll();
     const DataFileLookup lookup = dataFileLookup(m_path);
     SheetResult sheet = toc ? readTocFile(text, lookup) : readCueSheet(text, lookup);
     if (!sheet.ok()) {

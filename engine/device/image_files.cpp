@@ -52,6 +52,7 @@ void readWaveLayout(const QString &path, DataFileFacts *facts)
     qint64 at = 12;
     if (::pread(fd, head, 12, 0) == 12 && std::memcmp(head, "RIFF", 4) == 0
         && std::memcmp(head + 8, "WAVE", 4) == 0) {
+        facts->riff = true;
         char chunk[24];
         for (int guard = 0; guard < 64 && at + 8 <= facts->size; ++guard) {
             if (::pread(fd, chunk, sizeof chunk, at) < 8)
@@ -149,4 +150,26 @@ DataFileLookup dataFileLookup(const QString &sheetPath)
         readWaveLayout(path, &facts);
         return facts;
     };
+}
+
+QByteArray readSheetText(const QString &path, QString *problem)
+{
+    const int fd = openRegularFile(path);
+    if (fd < 0) {
+        *problem = QStringLiteral("cannot be read as a sheet");
+        return {};
+    }
+    QByteArray text(kMaxSheetBytes + 1, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::pread(fd, text.data() + got, size_t(text.size() - got), off_t(got));
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    if (got > kMaxSheetBytes)
+        *problem = QStringLiteral("is too large for a cue sheet or toc file");
+    text.truncate(got > kMaxSheetBytes ? 0 : int(got));
+    return text;
 }

@@ -20,3 +20,7 @@ DataFileLookup dataFileLookup(const QString &sheetPath);
 // Opens a file checked by pathProblem for reading without ever blocking;
 // -1 when it is not (or no longer) a regular file.
 int openRegularFile(const QString &path);
+
+// The text of a cue sheet or toc file, read without blocking; empty with
+// problem set when it is not a regular file or too large for a sheet.
+QByteArray readSheetText(const QString &path, QString *problem);

@@ -43,6 +43,7 @@ struct DataFileFacts {
     QString path;
     qint64 size = 0;
     // For a RIFF WAVE file of 16-bit stereo 44.1 kHz PCM: where its samples lie.
+    bool riff = false;  // a RIFF WAVE file of any kind
     bool wave = false;
     qint64 waveDataOffset = 0;
     qint64 waveDataBytes = 0;

@@ -35,8 +35,12 @@ bool SheetReader::readSector(qint64 lsn, char *out)
 {
     std::memset(out, 0, kSectorBytes);
     for (const SheetTrack &t : m_image.tracks) {
-        if (lsn >= t.regionStart && lsn < t.regionEnd())
-            return readPieces(t, (lsn - t.regionStart) * t.blockBytes, out);
+        if (lsn >= t.regionStart && lsn < t.regionEnd()) {
+            if (readPieces(t, (lsn - t.regionStart) * t.blockBytes, out))
+                return true;
+            std::memset(out, 0, kSectorBytes);
+            return false;
+        }
     }
     return false;
 }

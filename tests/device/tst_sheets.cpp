@@ -2,6 +2,7 @@
 // disk: the data files are sizes looked up by name. Expected toc layouts are
 // what `cdrdao show-toc` prints for the same files (START and END).
 #include "cue_sheet.h"
+#include "sheet_reader.h"
 #include "toc_sheet.h"
 
 #include <QtTest>
@@ -16,6 +17,7 @@ DataFileFacts fakeFile(const QString &name)
         {"disc.bin", 10 * kSecond}, {"cdda.bin", 10 * kSecond}, {"t1.raw", 4 * kSecond},
         {"t2.raw", 5 * kSecond},    {"t3.raw", 6 * kSecond},    {"t4.raw", 7 * kSecond},
         {"t5.raw", 8 * kSecond},    {"odd.raw", 10 * kSecond + 1000}, {"w.wav", 970244},
+        {"deep.wav", 970244},
     };
     DataFileFacts facts;
     facts.path = "/discs/" + name;
@@ -24,7 +26,8 @@ DataFileFacts fakeFile(const QString &name)
         return facts;
     }
     facts.size = sizes[name];
-    if (name.endsWith(".wav")) {
+    facts.riff = name.endsWith(".wav");
+    if (name == "w.wav") {
         facts.wave = true;
         facts.waveDataOffset = 44;
         facts.waveDataBytes = facts.size - 44;
@@ -63,6 +66,7 @@ private slots:
     void cueWithSeveralFilesAndGaps();
     void tocLayoutsAsCdrdaoReadsThem_data();
     void tocLayoutsAsCdrdaoReadsThem();
+    void sectorsThatCannotBeReadAreSilence();
 
 private:
     void addCueRefusals();
@@ -130,6 +134,8 @@ void SheetTest::addCueRefusals()
                                   << "line 1: its data file /discs/gone.bin is missing";
     QTest::newRow("mp3") << false << QByteArray("FILE \"a.mp3\" MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n")
                          << "line 1: MP3 data files are not supported (a.mp3)";
+    QTest::newRow("24-bit WAVE") << false << QByteArray("FILE \"deep.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n")
+                                 << "line 1: /discs/deep.wav is not a 16-bit stereo 44.1 kHz WAVE file";
     QTest::newRow("nothing") << false << QByteArray("REM just a remark\n") << "no tracks in this cue sheet";
 }
 
@@ -199,6 +205,25 @@ void SheetTest::addTocRefusals()
     QTest::newRow("missing file") << true << QByteArray("TRACK AUDIO\nFILE \"gone.raw\" 0\n")
                                   << "line 2: its data file /discs/gone.raw is missing";
     QTest::newRow("no tracks") << true << QByteArray("CD_DA // nothing else\n") << "no tracks in this toc file";
+}
+
+// A data file cut short after the sheet was read.
+void SheetTest::sectorsThatCannotBeReadAreSilence()
+{
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    file.write(QByteArray(2352 + 100, '\x11'));
+    file.flush();
+    SheetTrack track;
+    track.number = 1;
+    track.addPiece(file.fileName(), 0, 3 * 2352);
+    SheetReader reader(placedImage({track}));
+    QByteArray sector(2352, '\x7f');
+    QVERIFY(reader.readSector(0, sector.data()));
+    QCOMPARE(sector, QByteArray(2352, '\x11'));
+    QVERIFY(!reader.readSector(1, sector.data()));
+    QCOMPARE(sector, QByteArray(2352, '\0'));
+    QVERIFY(!reader.readSector(3, sector.data()));  // past the disc
 }
 
 QTEST_GUILESS_MAIN(SheetTest)

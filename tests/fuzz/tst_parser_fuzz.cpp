@@ -130,7 +130,7 @@ DataFileFacts ParserFuzzTest::file(const QString &name) const
         return facts;
     }
     facts.size = m_sizes[known];
-    facts.wave = known.endsWith(".wav");
+    facts.riff = facts.wave = known.endsWith(".wav");
     facts.waveDataOffset = facts.wave ? 44 : 0;
     facts.waveDataBytes = facts.wave ? facts.size - 44 : 0;
     return facts;
