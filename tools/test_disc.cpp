@@ -282,7 +282,8 @@ std::string cueText(const std::vector<PlacedTrack> &placed, const std::string &b
 
 // One bin holds every track, so each track names its part of it: audio by
 // its start and length, data by its byte offset and length, as cdrdao's
-// read-cd writes them.
+// read-cd writes them. cdrdao takes raw audio as big-endian; SWAP says that
+// this bin's is little-endian, as a cue sheet's is.
 std::string tocText(const std::vector<PlacedTrack> &placed, const std::string &binName)
 {
     const bool anyData = std::any_of(placed.begin(), placed.end(),
@@ -295,7 +296,7 @@ std::string tocText(const std::vector<PlacedTrack> &placed, const std::string &b
             out << "TRACK MODE1_RAW\nDATAFILE \"" << binName << "\" #"
                 << t.pregapStart * kTestSectorBytes << " ";
         else
-            out << "TRACK AUDIO\nFILE \"" << binName << "\" " << msf(t.pregapStart) << " ";
+            out << "TRACK AUDIO\nFILE \"" << binName << "\" SWAP " << msf(t.pregapStart) << " ";
         out << msf(t.end - t.pregapStart) << "\n";
         if (t.pregapStart < t.start)
             out << "START " << msf(t.start - t.pregapStart) << "\n";

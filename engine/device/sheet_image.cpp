@@ -15,16 +15,17 @@ qint64 SheetTrack::pieceBytes() const
     return total;
 }
 
-void SheetTrack::addPiece(const QString &file, qint64 offset, qint64 bytes)
+void SheetTrack::addPiece(const QString &file, qint64 offset, qint64 bytes, bool bigEndian)
 {
     if (bytes <= 0)
         return;
     SheetPiece *last = pieces.empty() ? nullptr : &pieces.back();
     // Neighbouring runs of one file (or of zeros) are one piece.
-    if (last && last->file == file && (file.isEmpty() || last->offset + last->bytes == offset))
+    if (last && last->file == file && last->bigEndian == bigEndian
+        && (file.isEmpty() || last->offset + last->bytes == offset))
         last->bytes += bytes;
     else
-        pieces.push_back(SheetPiece{file, offset, bytes});
+        pieces.push_back(SheetPiece{file, offset, bytes, bigEndian});
 }
 
 QStringList sheetLines(const QByteArray &text)

@@ -11,10 +11,12 @@
 // which data files make up its sectors. Positions are LSNs from 0.
 
 // A run of bytes of a track: from a data file, or zeros when file is empty.
+// Audio in big-endian byte order (cdrdao's raw files) is swapped on reading.
 struct SheetPiece {
     QString file;
     qint64 offset = 0;
     qint64 bytes = 0;
+    bool bigEndian = false;
 };
 
 struct SheetTrack {
@@ -29,7 +31,7 @@ struct SheetTrack {
     qint64 index1() const { return regionStart + pregapSectors; }
     qint64 regionEnd() const { return regionStart + sectors; }
     qint64 pieceBytes() const;
-    void addPiece(const QString &file, qint64 offset, qint64 bytes);
+    void addPiece(const QString &file, qint64 offset, qint64 bytes, bool bigEndian = false);
 };
 
 struct SheetImage {

@@ -4,7 +4,16 @@
 #include "image_files.h"
 
 #include <cstring>
+#include <utility>
 #include <unistd.h>
+
+namespace {
+void swapSampleBytes(char *bytes, qint64 count)
+{
+    for (qint64 i = 0; i + 1 < count; i += 2)
+        std::swap(bytes[i], bytes[i + 1]);
+}
+}  // namespace
 
 SheetReader::SheetReader(SheetImage image) : m_image(std::move(image)) {}
 
@@ -60,6 +69,8 @@ bool SheetReader::readPieces(const SheetTrack &track, qint64 from, char *out)
                 const int fd = fileHandle(p.file);
                 if (fd < 0 || ::pread(fd, to, size_t(n), off_t(p.offset + from - pieceStart)) != n)
                     return false;
+                if (p.bigEndian)
+                    swapSampleBytes(to, n);
             }
             to += n;
             from += n;

@@ -297,6 +297,9 @@ private:
         if (!expect(Token::String, s))
             return;
         const QString name = m_in.take().text;
+        const bool swapped = isWord("SWAP");
+        if (swapped)
+            m_in.take();
         qint64 offset = 0;
         if (m_in.peek().kind == Token::Offset)
             offset = m_in.take().text.left(kMaxNumberDigits).toLongLong();
@@ -331,7 +334,8 @@ private:
             refuse(s.line, QStringLiteral("%1 reaches past the end of %2").arg(s.text, facts.path));
             return;
         }
-        t.addPiece(facts.path, base + start, bytes);
+        // Raw audio is big-endian and WAVE little-endian unless SWAP says otherwise.
+        t.addPiece(facts.path, base + start, bytes, audioStatement && wave == swapped);
         m_track.hasData = true;
     }
 

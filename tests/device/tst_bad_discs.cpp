@@ -190,7 +190,7 @@ void BadDiscTest::cuesAsPeopleHaveThemPlayWhole()
 }
 
 // The layout that libcdio's toc reader got wrong: a file per track and a
-// pregap of silence that no file holds.
+// pregap of silence that no file holds; raw audio in either byte order.
 void BadDiscTest::tocOfSeveralFilesAndSilencePlaysInOrder()
 {
     TestDiscFiles files;
@@ -199,10 +199,14 @@ void BadDiscTest::tocOfSeveralFilesAndSilencePlaysInOrder()
     QVERIFY(bin.open(QIODevice::ReadOnly));
     const QByteArray all = bin.readAll();
     const QString dir = scratchDir();
-    writeFile(dir + "/split-1.raw", all.left(75 * 2352));
+    // cdrdao's own byte order in one file, the bin's marked SWAP in the other.
+    QByteArray bigEndian = all.left(75 * 2352);
+    for (int i = 0; i + 1 < bigEndian.size(); i += 2)
+        std::swap(bigEndian[i], bigEndian[i + 1]);
+    writeFile(dir + "/split-1.raw", bigEndian);
     writeFile(dir + "/split-2.raw", all.mid(75 * 2352));
     writeFile(dir + "/split.toc", "CD_DA\nTRACK AUDIO\nFILE \"split-1.raw\" 0\n"
-                                  "TRACK AUDIO\nSILENCE 00:00:10\nSTART\nFILE \"split-2.raw\" 0\n");
+                                  "TRACK AUDIO\nSILENCE 00:00:10\nSTART\nFILE \"split-2.raw\" SWAP 0\n");
     DiscRig rig(dir + "/split.toc");
     rig.openAndPlay();
     QCOMPARE(rig.MMC->Tracks(), 2);

@@ -28,7 +28,7 @@ const QByteArray kCueSeeds[] = {
 const QByteArray kTocSeeds[] = {
     "CD_DA\nCD_TEXT { LANGUAGE_MAP { 0 : EN } LANGUAGE 0 { TITLE \"t\" } }\nTRACK AUDIO\nNO COPY\n"
     "ISRC \"DEXXX9800001\"\nFILE \"a.bin\" 0 00:01:00\nTRACK AUDIO\nPREGAP 0:0:20\nAUDIOFILE \"b.wav\" 0\n"
-    "INDEX 0:0:10\nTRACK AUDIO\nSILENCE 0:0:30\nSTART\nFILE \"a.bin\" #2352 1000 2000\n",
+    "INDEX 0:0:10\nTRACK AUDIO\nSILENCE 0:0:30\nSTART\nFILE \"a.bin\" SWAP #2352 1000 2000\n",
     "CD_ROM // comment\nTRACK MODE1_RAW\nDATAFILE \"a.bin\" #0 00:00:40\nZERO MODE1_RAW 00:00:10\n"
     "TRACK AUDIO\nFILE \"a.bin\" 00:01:00 0\nSTART 00:00:05\n",
 };
@@ -38,7 +38,7 @@ const QByteArray kWords[] = {
     "START", "SILENCE", "ZERO", "DATAFILE", "AUDIOFILE", "FIFO", "CD_TEXT", "{", "}", "\"",
     "#", "//", ":", "00:00:00", "99:59:74", "0:0:75", "999999999999999", "-1", "01", "00",
     "\"a.bin\"", "\"b.wav\"", "\"A.BIN\"", "\"-\"", "\r\n", "\n", "\r", "\t", " ", "\xEF\xBB\xBF",
-    "\xFF\xFE", "\0", "\\", "RW_RAW", "MODE2_FORM_MIX",
+    "\xFF\xFE", "\0", "\\", "RW_RAW", "MODE2_FORM_MIX", "SWAP",
 };
 
 QByteArray randomBytes(Random &random, int length)
