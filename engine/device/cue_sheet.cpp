@@ -60,6 +60,7 @@ private:
         qint64 bytes = 0;   // how many bytes there are to lay out
         qint64 used = 0;    // bytes already given to tracks
         qint64 sectorTime = 0;  // the INDEX time those bytes reach
+        bool bigEndian = false;
     };
 
     void refuse(const QString &what)
@@ -92,8 +93,7 @@ private:
         closeFile();
         const QString type = w.size() > 2 ? w.last().toUpper() : QString();
         const QString name = w.size() > 3 ? w.mid(1, w.size() - 2).join(QLatin1Char(' ')) : w[1];
-        if (type == QLatin1String("MP3") || type == QLatin1String("AIFF")
-            || type == QLatin1String("MOTOROLA")) {
+        if (type == QLatin1String("MP3") || type == QLatin1String("AIFF")) {
             refuse(QStringLiteral("%1 data files are not supported (%2)").arg(type, name));
             return;
         }
@@ -104,6 +104,7 @@ private:
             return;
         }
         file.bytes = file.facts.size;
+        file.bigEndian = type == QLatin1String("MOTOROLA");
         if (type == QLatin1String("WAVE") && file.facts.riff && !file.facts.wave) {
             refuse(QStringLiteral("%1 is not a 16-bit stereo 44.1 kHz WAVE file").arg(file.facts.path));
             return;
@@ -227,7 +228,7 @@ private:
     void giveFileTo(SheetTrack &t, qint64 sectors)
     {
         const qint64 bytes = qMin(sectors * t.blockBytes, m_file->bytes - m_file->used);
-        t.addPiece(m_file->facts.path, m_file->base + m_file->used, bytes);
+        t.addPiece(m_file->facts.path, m_file->base + m_file->used, bytes, m_file->bigEndian && t.audio);
         m_file->used += bytes;
         m_file->sectorTime += sectors;
     }

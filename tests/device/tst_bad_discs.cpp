@@ -36,6 +36,13 @@ static void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
+static QByteArray swappedSamples(QByteArray pcm)
+{
+    for (int i = 0; i + 1 < pcm.size(); i += 2)
+        std::swap(pcm[i], pcm[i + 1]);
+    return pcm;
+}
+
 static const QByteArray kOneTrackCue = "FILE \"%1\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
 
 // Files that are no disc image, or whose data cannot be used: each refused
@@ -158,10 +165,12 @@ void BadDiscTest::cuesAsPeopleHaveThemPlayWhole_data()
     QTest::addColumn<QByteArray>("prefix");
     QTest::addColumn<QByteArray>("lineEnd");
     QTest::addColumn<QString>("binName");
-    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") << QByteArray("\n") << "";
-    QTest::newRow("CR LF") << QByteArray() << QByteArray("\r\n") << "";
+    QTest::addColumn<bool>("bigEndian");
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") << QByteArray("\n") << "" << false;
+    QTest::newRow("CR LF") << QByteArray() << QByteArray("\r\n") << "" << false;
     QTest::newRow("mark, CR LF, name in capitals")
-        << QByteArray("\xEF\xBB\xBF") << QByteArray("\r\n") << "cdda.bin";
+        << QByteArray("\xEF\xBB\xBF") << QByteArray("\r\n") << "cdda.bin" << false;
+    QTest::newRow("big-endian MOTOROLA file") << QByteArray() << QByteArray("\n") << "" << true;
 }
 
 void BadDiscTest::cuesAsPeopleHaveThemPlayWhole()
@@ -169,14 +178,23 @@ void BadDiscTest::cuesAsPeopleHaveThemPlayWhole()
     QFETCH(QByteArray, prefix);
     QFETCH(QByteArray, lineEnd);
     QFETCH(QString, binName);
+    QFETCH(bool, bigEndian);
     TestDiscLayout layout = tracksOfSeconds({1, 1});
     layout.tracks[1].pregapSectors = 10;
     layout.binName = binName.toStdString();
-    const QString cue = writeDisc(QString("people-%1").arg(QTest::currentDataTag()).replace(' ', '-'), layout);
+    TestDiscFiles files;
+    const QString cue = writeDisc(QString("people-%1").arg(QTest::currentDataTag()).replace(' ', '-'),
+                                  layout, &files);
     QFile file(cue);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QByteArray text = file.readAll().replace("\n", lineEnd);
     file.close();
+    if (bigEndian) {
+        QFile bin(QString::fromStdString(files.bin));
+        QVERIFY(bin.open(QIODevice::ReadOnly));
+        writeFile(bin.fileName(), swappedSamples(bin.readAll()));
+        text.replace("BINARY", "MOTOROLA");
+    }
     writeFile(cue, prefix + text.replace(binName.toUtf8(), binName.toUpper().toUtf8()));
 
     StderrCapture err;
@@ -200,10 +218,7 @@ void BadDiscTest::tocOfSeveralFilesAndSilencePlaysInOrder()
     const QByteArray all = bin.readAll();
     const QString dir = scratchDir();
     // cdrdao's own byte order in one file, the bin's marked SWAP in the other.
-    QByteArray bigEndian = all.left(75 * 2352);
-    for (int i = 0; i + 1 < bigEndian.size(); i += 2)
-        std::swap(bigEndian[i], bigEndian[i + 1]);
-    writeFile(dir + "/split-1.raw", bigEndian);
+    writeFile(dir + "/split-1.raw", swappedSamples(all.left(75 * 2352)));
     writeFile(dir + "/split-2.raw", all.mid(75 * 2352));
     writeFile(dir + "/split.toc", "CD_DA\nTRACK AUDIO\nFILE \"split-1.raw\" 0\n"
                                   "TRACK AUDIO\nSILENCE 00:00:10\nSTART\nFILE \"split-2.raw\" SWAP 0\n");
