@@ -3,10 +3,10 @@
 #include "audio_output.h"
 #include "disc_toc.h"
 #include "problem_report.h"
+#include "wakeup.h"
 
 #include <QString>
 
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -72,9 +72,13 @@ private:
     void changedLocked();
     void dropDisc(State state);
     void wakeSoundThread();
+    bool keepsJoinLocked(qint64 frame) const;
+    qint64 bufferedNowLocked() const;
 
     // Rendering, on the sound thread or the pacer.
     qint64 renderStep(qint64 maxFrames);
+    void applyOutputRequests();
+    bool waitForRoom(uint64_t seen);
     void reachBoundary(quint64 generation);
     void readFrames(qint64 frame, qint64 count, char *out);
     void ensureOutput();
@@ -89,7 +93,7 @@ private:
     std::unique_ptr<DiscDrive> m_drive;
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
+    Wakeup m_wakeup;
     std::shared_ptr<const DiscToc> m_toc;
     State m_state = State::NoDisc;
     bool m_opening = false;
@@ -99,6 +103,13 @@ private:
     qint64 m_segmentBase = 0;  // frames written when it began
     bool m_segmentPending = false;
     bool m_discardPending = false;
+    // Where the stream last ran on across a track start without a break:
+    // the written count there and the frame it went on from.
+    qint64 m_joinWritten = -1;
+    qint64 m_joinFrame = -1;
+    qint64 m_keepUntilWritten = -1;  // a pending cut back to the join
+    bool m_holdWanted = false;       // paused with the output's buffer kept
+    bool m_heldIntact = false;       // what is held goes on from m_frozen
     bool m_atBoundary = false;
     quint64 m_generation = 0;
     quint64 m_tocSerial = 0;
@@ -113,6 +124,7 @@ private:
     QString m_outputName;
     qint64 m_nextReconnectMs = 0;
     bool m_onFallback = false;
+    bool m_outputHeld = false;
     std::vector<char> m_chunk;
     std::vector<char> m_sector;
     qint64 m_sectorLsn = -1;
