@@ -412,7 +412,7 @@ void PlaybackEngine::ensureOutput()
         useOutput(std::move(pulse));
         return;
     }
-    if (!m_onFallback)
+    if (!m_onFallback && !cancelled())
         m_report.say(QStringLiteral("no sound server; playing on in silence until one answers"));
     m_onFallback = true;
     m_nextReconnectMs = now + kReconnectIntervalMs;
