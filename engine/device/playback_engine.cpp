@@ -43,6 +43,7 @@ PlaybackEngine::PlaybackEngine(const Config &config, std::function<void()> bound
     : m_config(config),
       m_synchronous(config.clock && config.clock->isManual()),
       m_boundaryListener(std::move(boundaryListener)),
+      m_timing(config.clock ? config.clock : SystemClock::instance()),
       m_chunk(size_t(kChunkFrames) * kBytesPerFrame),
       m_sector(kSectorBytes)
 {
@@ -177,34 +178,20 @@ std::optional<qint64> PlaybackEngine::playableFrom(qint64 frame, bool wrapToStar
     return std::nullopt;
 }
 
-// A start again from where the stream last ran on across a track start,
-// while the output has not yet played up to that point: the end of the
-// track before is kept whole and only what followed it is replaced (the
-// disc repeat's second start at the update after the wrap).
-bool PlaybackEngine::keepsJoinLocked(qint64 frame) const
-{
-    return m_joinWritten >= 0 && frame == m_joinFrame && m_written - bufferedNowLocked() < m_joinWritten;
-}
-
+// At a track start the output still holds the end of the track before;
+// the new stream follows it without a break. After the end of the disc, a
+// start again from the same place while that end is not heard yet (the disc
+// repeat's second start at the update after the wrap) keeps it whole and
+// replaces only what followed; everywhere else a command is heard at once.
 void PlaybackEngine::startSegmentLocked(qint64 frame)
 {
     m_cursor = frame;
-    m_segmentStart = frame;
     m_holdWanted = false;
     m_heldIntact = false;
     if (m_atBoundary) {
-        // The output still holds the end of the track before; the new
-        // stream follows it without a break.
-        m_segmentBase = m_written;
-        m_segmentPending = false;
-        m_joinWritten = m_written;
-        m_joinFrame = frame;
-    } else if (keepsJoinLocked(frame)) {
-        m_keepUntilWritten = m_joinWritten;
-        m_segmentBase = m_joinWritten;
-        m_segmentPending = false;
-    } else {
-        m_segmentPending = true;
+        m_timing.joinAt(frame, m_state == State::Stopped);
+    } else if (!m_timing.restartAtJoin(frame)) {
+        m_timing.startAfterDrop(frame);
         m_discardPending = true;
     }
 }
@@ -221,7 +208,7 @@ bool PlaybackEngine::play(std::optional<qint64> fromFrame)
             // The output kept what follows the frame heard last.
             m_holdWanted = false;
             m_heldIntact = false;
-            m_bufferedAtMs = m_config.clock->nowMs();
+            m_timing.resume();
             m_state = State::Playing;
             changedLocked();
             m_wakeup.notify();
@@ -247,8 +234,7 @@ void PlaybackEngine::pause()
         if (m_state != State::Playing)
             return;
         m_frozen = heardLocked();
-        m_buffered = bufferedNowLocked();
-        m_bufferedAtMs = m_config.clock->nowMs();
+        m_timing.hold();
         m_state = State::Paused;
         m_holdWanted = true;
         m_heldIntact = true;
@@ -318,23 +304,9 @@ void PlaybackEngine::boundaryHandled()
 
 // --- what the listener hears ------------------------------------------------
 
-// The output has drained in real time since its buffer was last asked.
-qint64 PlaybackEngine::bufferedNowLocked() const
-{
-    if (m_state != State::Playing)
-        return m_buffered;
-    const qint64 drained = (m_config.clock->nowMs() - m_bufferedAtMs) * kSampleRate / 1000;
-    return std::max<qint64>(0, m_buffered - drained);
-}
-
 qint64 PlaybackEngine::heardLocked() const
 {
-    if (m_state != State::Playing)
-        return m_frozen;
-    if (m_segmentPending)
-        return m_segmentStart;
-    const qint64 played = std::max<qint64>(0, m_written - m_segmentBase - bufferedNowLocked());
-    return std::min(m_segmentStart + played, m_cursor);
+    return m_state == State::Playing ? m_timing.heard(m_cursor) : m_frozen;
 }
 
 PlaybackEngine::State PlaybackEngine::state() const
@@ -380,7 +352,7 @@ void PlaybackEngine::useOutput(std::unique_ptr<AudioOutput> output)
     m_outputName = m_output->name();
     // A new output starts empty: a pause can no longer go on from it.
     m_heldIntact = false;
-    m_joinWritten = -1;
+    m_timing.dropped();
 }
 
 void PlaybackEngine::ensureOutput()
@@ -443,29 +415,20 @@ void PlaybackEngine::applyOutputRequests()
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_discardPending) {
         m_discardPending = false;
-        m_keepUntilWritten = -1;
-        m_joinWritten = -1;
         lock.unlock();
         if (m_output)
             m_output->discard();
         lock.lock();
-        m_segmentBase = m_written;
-        m_buffered = 0;
-        m_bufferedAtMs = m_config.clock->nowMs();
-        m_segmentPending = false;
+        m_timing.dropped();
     }
     if (!m_output)
         return;
-    if (m_keepUntilWritten >= 0) {
-        const qint64 dropped = std::max<qint64>(0, m_written - m_keepUntilWritten);
-        m_written -= dropped;
-        m_keepUntilWritten = -1;
+    if (const qint64 dropped = m_timing.takeCutBack()) {
         lock.unlock();
         m_output->dropNewest(dropped);
         const qint64 buffered = m_output->bufferedFrames();
         lock.lock();
-        m_buffered = buffered;
-        m_bufferedAtMs = m_config.clock->nowMs();
+        m_timing.measured(buffered);
     }
     const bool held = m_holdWanted;
     lock.unlock();
@@ -511,9 +474,8 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
     const bool ok = m_output->write(m_chunk.data(), bytes);
     const qint64 buffered = ok ? m_output->bufferedFrames() : 0;
     lock.lock();
-    m_written += n;
-    m_buffered = buffered;
-    m_bufferedAtMs = m_config.clock->nowMs();
+    m_timing.wrote(n);
+    m_timing.measured(buffered);
     lock.unlock();
     if (!ok) {
         m_report.say(QStringLiteral("the sound server went away; playing on in silence until it returns"));
@@ -540,15 +502,13 @@ void PlaybackEngine::reachBoundary(quint64 generation)
             // From here on the new track is reported, at 00:00, while the
             // output still plays the end of the one before.
             m_cursor = sectorFrame(next->startLsn);
-            m_segmentStart = m_cursor;
-            m_segmentBase = m_written;
-            m_segmentPending = false;
+            m_timing.joinAt(m_cursor, false);
         } else {
             m_state = State::Stopped;
             m_frozen = m_cursor;
         }
         m_atBoundary = true;
-        bufferedMs = m_buffered * 1000 / kSampleRate;
+        bufferedMs = m_timing.bufferedNow() * 1000 / kSampleRate;
     }
     m_boundaryListener();
     if (!m_synchronous) {

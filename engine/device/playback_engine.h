@@ -2,6 +2,7 @@
 
 #include "audio_output.h"
 #include "disc_toc.h"
+#include "output_timing.h"
 #include "problem_report.h"
 #include "wakeup.h"
 
@@ -72,8 +73,6 @@ private:
     void changedLocked();
     void dropDisc(State state);
     void wakeSoundThread();
-    bool keepsJoinLocked(qint64 frame) const;
-    qint64 bufferedNowLocked() const;
 
     // Rendering, on the sound thread or the pacer.
     qint64 renderStep(qint64 maxFrames);
@@ -99,23 +98,13 @@ private:
     bool m_opening = false;
     qint64 m_cursor = 0;       // next frame to render
     qint64 m_frozen = 0;       // the position while not playing
-    qint64 m_segmentStart = 0; // where the stream now heard began
-    qint64 m_segmentBase = 0;  // frames written when it began
-    bool m_segmentPending = false;
+    OutputTiming m_timing;
     bool m_discardPending = false;
-    // Where the stream last ran on across a track start without a break:
-    // the written count there and the frame it went on from.
-    qint64 m_joinWritten = -1;
-    qint64 m_joinFrame = -1;
-    qint64 m_keepUntilWritten = -1;  // a pending cut back to the join
     bool m_holdWanted = false;       // paused with the output's buffer kept
     bool m_heldIntact = false;       // what is held goes on from m_frozen
     bool m_atBoundary = false;
     quint64 m_generation = 0;
     quint64 m_tocSerial = 0;
-    qint64 m_written = 0;
-    qint64 m_buffered = 0;
-    qint64 m_bufferedAtMs = 0;
     bool m_silent = false;
     bool m_quit = false;
 
