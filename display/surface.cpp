@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
 
 Surface::Surface(const QImage &background, QWidget *parent)
     : QWidget(parent),
@@ -23,10 +24,25 @@ void Surface::Clear()
 
 void Surface::Copy(const QImage &strip, QRect source, QPoint dest)
 {
-    QPainter painter(&m_image);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(dest, strip, source);
+    if (strip.format() == m_image.format() && strip.depth() == 32)
+        copyRows(strip, source, dest);
+    else
+        QPainter(&m_image).drawImage(dest, strip.convertToFormat(m_image.format()), source);
     scheduleShow();
+}
+
+// An opaque copy is a copy of pixel rows: no painter to set up for each of
+// the many small glyphs a status update draws.
+void Surface::copyRows(const QImage &strip, QRect source, QPoint dest)
+{
+    const QRect from = source & strip.rect();
+    const QRect target = QRect(dest + (from.topLeft() - source.topLeft()), from.size()) & m_image.rect();
+    if (target.isEmpty())
+        return;
+    const QPoint origin = from.topLeft() + (target.topLeft() - (dest + (from.topLeft() - source.topLeft())));
+    for (int y = 0; y < target.height(); ++y)
+        std::memcpy(m_image.scanLine(target.top() + y) + target.left() * 4,
+                    strip.constScanLine(origin.y() + y) + origin.x() * 4, size_t(target.width()) * 4);
 }
 
 void Surface::scheduleShow()

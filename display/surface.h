@@ -25,6 +25,7 @@ private:
     // Drawing is shown once the handler that draws returns, and only where
     // the pixels differ from what is on screen: a status update that
     // clears and redraws the same digits costs no repaint.
+    void copyRows(const QImage &strip, QRect source, QPoint dest);
     void scheduleShow();
     void showChanges();
 
