@@ -22,7 +22,9 @@ void OutputTiming::joinAt(qint64 frame, bool restartable)
 
 bool OutputTiming::restartAtJoin(qint64 frame)
 {
-    if (m_joinWritten < 0 || frame != m_joinFrame || m_written - bufferedNow() >= m_joinWritten)
+    // Not when the join is about to be heard: the server may be there first.
+    const qint64 margin = kSampleRate / 20;
+    if (m_joinWritten < 0 || frame != m_joinFrame || m_written - bufferedNow() + margin >= m_joinWritten)
         return false;
     m_start = frame;
     m_base = m_joinWritten;

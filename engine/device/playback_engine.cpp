@@ -17,6 +17,10 @@ constexpr qint64 kIdleWaitMs = 1000;
 // How long before the output runs dry the sound thread stops waiting for
 // the boundary update and goes on by itself.
 constexpr qint64 kBoundarySafetyMs = 40;
+// How much of a track's end is still buffered when its boundary is
+// reported: more than the status interval, so that the disc repeat's second
+// start, an update later, still finds the last track's end unheard.
+constexpr qint64 kBoundaryLeadMs = 400;
 
 qint64 sectorFrame(qint64 lsn) { return lsn * kFramesPerSector; }
 
@@ -490,8 +494,31 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
     return n;
 }
 
+// The track's end is handed over up to a whole buffer ahead of being heard;
+// the boundary is reported only when that much is left, so that the track
+// shown changes about when it is heard and the listener still has time to
+// go on without a break.
+void PlaybackEngine::drainToBoundaryLead(quint64 generation)
+{
+    for (;;) {
+        const uint64_t seen = m_wakeup.count();
+        qint64 waitMs = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (generation != m_generation || m_quit)
+                return;
+            waitMs = m_timing.bufferedNow() * 1000 / kSampleRate - kBoundaryLeadMs;
+        }
+        if (waitMs <= 0)
+            return;
+        m_wakeup.waitFor(seen, waitMs);
+    }
+}
+
 void PlaybackEngine::reachBoundary(quint64 generation)
 {
+    if (!m_synchronous)
+        drainToBoundaryLead(generation);
     qint64 bufferedMs = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -78,6 +78,7 @@ private:
     qint64 renderStep(qint64 maxFrames);
     void applyOutputRequests();
     bool waitForRoom(uint64_t seen);
+    void drainToBoundaryLead(quint64 generation);
     void reachBoundary(quint64 generation);
     void readFrames(qint64 frame, qint64 count, char *out);
     void ensureOutput();
