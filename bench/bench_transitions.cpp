@@ -172,13 +172,17 @@ int main(int argc, char **argv)
              QTimer::singleShot(1000, &c, [&c] { c.state.B = ModeDiscRepeat; });
          },
          [](const std::vector<CapturedRun> &runs) {
-             // Track 4 to its end, then track 1 started twice: the first
-             // start is cut short by the second.
-             QString heardTwice = QStringLiteral("?");
+             // Track 4 to its end, then track 1. The second start an update
+             // later replaces only what followed the wrap while the output
+             // still holds track 4's end; otherwise track 1's beginning is
+             // heard twice.
+             QString heardTwice = QStringLiteral("0 frames");
              if (runs.size() >= 3 && runs[1].first == 0 && runs[2].first < 2205)
                  heardTwice = QStringLiteral("%1 frames (%2 ms)").arg(runs[1].count).arg(runs[1].count * 1000 / 44100);
-             return QStringLiteral("%1 runs; track 1 heard twice for %2; %3 frames past a track's end before the wrap")
+             return QStringLiteral("%1 runs; track 1 from frame %2, its start heard twice for %3; %4 frames past a "
+                                   "track's end before the wrap")
                  .arg(runs.size())
+                 .arg(runs.size() >= 2 ? runs[1].first : -1)
                  .arg(heardTwice)
                  .arg(framesPastTheirTrack({runs.begin(), runs.begin() + std::min<size_t>(1, runs.size())}));
          }},

@@ -22,6 +22,15 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Drawing is shown once the handler that draws returns, and only where
+    // the pixels differ from what is on screen: a status update that
+    // clears and redraws the same digits costs no repaint.
+    void copyRows(const QImage &strip, QRect source, QPoint dest);
+    void scheduleShow();
+    void showChanges();
+
     QImage m_background;
     QImage m_image;
+    QImage m_shown;
+    bool m_showPending = false;
 };

@@ -14,8 +14,9 @@ constexpr int kFramesPerSector = 588;
 constexpr int kSectorBytes = kFramesPerSector * kBytesPerFrame;  // 2352
 constexpr int kSectorsPerSecond = 75;
 
-// Where rendered PCM goes. write() may block to pace the stream in real
-// time (the sound-server and real-time null outputs do); everything is
+// Where rendered PCM goes. Nothing here waits on the sound: write() hands
+// frames over at once, and the sound thread asks writableFrames() how much
+// the output wants before it renders more. Everything but wake-ups is
 // called from one thread at a time.
 class AudioOutput {
 public:
@@ -25,40 +26,71 @@ public:
     // caller then switches to another output.
     virtual bool write(const char *pcm, qint64 bytes) = 0;
 
+    // True once the output cannot play any more (the sound server went
+    // away); the caller then switches to another output.
+    virtual bool failed() { return false; }
+
+    // How many frames the output would take now.
+    virtual qint64 writableFrames() = 0;
+
+    // With no room now: how long until there will be some, at most. An
+    // output that announces room through its wake-up may answer long.
+    virtual qint64 msUntilWritable() { return 0; }
+
+    // Called, from any thread, when room appears or the output fails.
+    virtual void setWakeup(std::function<void()> wakeup) { (void)wakeup; }
+
     // Frames handed over but not yet heard.
     virtual qint64 bufferedFrames() = 0;
 
-    // Drop what is buffered but not yet heard.
+    // Drop what is buffered but not yet heard, at once.
     virtual void discard() = 0;
 
-    // Block until what is buffered has been heard (used at the end of disc).
-    virtual void drain() {}
+    // Drop the newest frames handed over; what comes before them stays and
+    // is heard without a break. The next write follows the frames kept.
+    virtual void dropNewest(qint64 frames) = 0;
+
+    // Stop consuming and keep what is buffered (true), or go on with it.
+    virtual void hold(bool held) = 0;
 
     virtual QString name() const = 0;
 };
 
-// Records every frame written, for tests. Nothing is buffered, so what has
-// been written counts as heard at once.
+class Clock;
+
+// Records what a listener would hear, for tests. It models a sink that
+// keeps up to depth frames buffered and plays them as the clock moves on;
+// depth 0 hears every frame as it is written.
 class CaptureOutput : public AudioOutput {
 public:
-    bool write(const char *pcm, qint64 bytes) override
-    {
-        m_data.append(pcm, int(bytes));
-        return true;
-    }
-    qint64 bufferedFrames() override { return 0; }
-    void discard() override {}
+    explicit CaptureOutput(qint64 depthFrames = 0) : m_depth(depthFrames) {}
+
+    bool write(const char *pcm, qint64 bytes) override;
+    qint64 writableFrames() override;
+    qint64 bufferedFrames() override { return m_pending.size() / kBytesPerFrame; }
+    void discard() override { m_pending.clear(); }
+    void dropNewest(qint64 frames) override;
+    void hold(bool held) override { m_held = held; }
     QString name() const override { return QStringLiteral("capture"); }
+
+    // The sink plays on by this many frames (nothing while held). What it
+    // wants and does not get within the same step is lost as silence.
+    void play(qint64 frames);
+    void endStep() { m_owed = 0; }
 
     const QByteArray &data() const { return m_data; }
     qint64 frames() const { return m_data.size() / kBytesPerFrame; }
     void clear() { m_data.clear(); }
 
 private:
-    QByteArray m_data;
-};
+    void hearOwed();
 
-class Clock;
+    qint64 m_depth;
+    QByteArray m_data;
+    QByteArray m_pending;
+    qint64 m_owed = 0;
+    bool m_held = false;
+};
 
 // Consumes audio in real time (by the clock) and discards it: the player
 // keeps running with no sound server.
@@ -66,15 +98,23 @@ class NullOutput : public AudioOutput {
 public:
     explicit NullOutput(Clock *clock, bool realTime);
     bool write(const char *pcm, qint64 bytes) override;
+    qint64 writableFrames() override;
+    qint64 msUntilWritable() override;
     qint64 bufferedFrames() override;
     void discard() override;
+    void dropNewest(qint64 frames) override;
+    void hold(bool held) override;
     QString name() const override { return QStringLiteral("null"); }
+
+    // Stays this far ahead of what is "heard", like a sound server's buffer.
+    static constexpr qint64 kDepthFrames = kSampleRate / 4;
 
 private:
     Clock *m_clock;
     bool m_realTime;
     qint64 m_startMs = -1;
     qint64 m_framesWritten = 0;
+    qint64 m_heldBuffered = -1;
 };
 
 enum class OutputKind { Auto, Pulse, Null, Capture };

@@ -11,9 +11,16 @@
 namespace {
 
 constexpr qint64 kReconnectIntervalMs = 2000;
+// How long the sound thread sleeps with nothing to do; every command wakes
+// it before.
+constexpr qint64 kIdleWaitMs = 1000;
 // How long before the output runs dry the sound thread stops waiting for
 // the boundary update and goes on by itself.
 constexpr qint64 kBoundarySafetyMs = 40;
+// How much of a track's end is still buffered when its boundary is
+// reported: more than the status interval, so that the disc repeat's second
+// start, an update later, still finds the last track's end unheard.
+constexpr qint64 kBoundaryLeadMs = 400;
 
 qint64 sectorFrame(qint64 lsn) { return lsn * kFramesPerSector; }
 
@@ -22,8 +29,12 @@ class ForwardingOutput : public AudioOutput {
 public:
     explicit ForwardingOutput(AudioOutput *target) : m_target(target) {}
     bool write(const char *pcm, qint64 bytes) override { return m_target->write(pcm, bytes); }
+    qint64 writableFrames() override { return m_target->writableFrames(); }
+    bool failed() override { return m_target->failed(); }
     qint64 bufferedFrames() override { return m_target->bufferedFrames(); }
     void discard() override { m_target->discard(); }
+    void dropNewest(qint64 frames) override { m_target->dropNewest(frames); }
+    void hold(bool held) override { m_target->hold(held); }
     QString name() const override { return m_target->name(); }
 
 private:
@@ -36,6 +47,7 @@ PlaybackEngine::PlaybackEngine(const Config &config, std::function<void()> bound
     : m_config(config),
       m_synchronous(config.clock && config.clock->isManual()),
       m_boundaryListener(std::move(boundaryListener)),
+      m_timing(config.clock ? config.clock : SystemClock::instance()),
       m_chunk(size_t(kChunkFrames) * kBytesPerFrame),
       m_sector(kSectorBytes)
 {
@@ -60,8 +72,7 @@ PlaybackEngine::~PlaybackEngine()
             std::lock_guard<std::mutex> lock(m_mutex);
             m_quit = true;
         }
-        m_wake.notify_all();
-        m_drive->interruptRead();
+        wakeSoundThread();
         m_soundThread.join();
     }
     if (m_pacerId)
@@ -91,6 +102,7 @@ void PlaybackEngine::onToc(std::shared_ptr<const DiscToc> toc, bool ejected)
         ++m_tocSerial;
         m_atBoundary = false;
         m_discardPending = true;
+        m_holdWanted = false;
         changedLocked();
         if (toc && !toc->isEmpty()) {
             m_state = State::Stopped;
@@ -102,7 +114,7 @@ void PlaybackEngine::onToc(std::shared_ptr<const DiscToc> toc, bool ejected)
             m_frozen = 0;
         }
     }
-    m_wake.notify_all();
+    m_wakeup.notify();
 }
 
 void PlaybackEngine::dropDisc(State state)
@@ -112,6 +124,7 @@ void PlaybackEngine::dropDisc(State state)
         m_toc.reset();
         m_state = state;
         m_discardPending = true;
+        m_holdWanted = false;
         changedLocked();
     }
     wakeSoundThread();
@@ -133,7 +146,7 @@ void PlaybackEngine::eject()
 // waiting for the drive.
 void PlaybackEngine::wakeSoundThread()
 {
-    m_wake.notify_all();
+    m_wakeup.notify();
     m_drive->interruptRead();
 }
 
@@ -169,17 +182,20 @@ std::optional<qint64> PlaybackEngine::playableFrom(qint64 frame, bool wrapToStar
     return std::nullopt;
 }
 
+// At a track start the output still holds the end of the track before;
+// the new stream follows it without a break. After the end of the disc, a
+// start again from the same place while that end is not heard yet (the disc
+// repeat's second start at the update after the wrap) keeps it whole and
+// replaces only what followed; everywhere else a command is heard at once.
 void PlaybackEngine::startSegmentLocked(qint64 frame)
 {
     m_cursor = frame;
-    m_segmentStart = frame;
+    m_holdWanted = false;
+    m_heldIntact = false;
     if (m_atBoundary) {
-        // The output still holds the end of the track before; the new
-        // stream follows it without a break.
-        m_segmentBase = m_written;
-        m_segmentPending = false;
-    } else {
-        m_segmentPending = true;
+        m_timing.joinAt(frame, m_state == State::Stopped);
+    } else if (!m_timing.restartAtJoin(frame)) {
+        m_timing.startAfterDrop(frame);
         m_discardPending = true;
     }
 }
@@ -192,6 +208,16 @@ bool PlaybackEngine::play(std::optional<qint64> fromFrame)
             return false;
         if (!fromFrame && m_state == State::Playing)
             return true;
+        if (!fromFrame && m_state == State::Paused && m_heldIntact) {
+            // The output kept what follows the frame heard last.
+            m_holdWanted = false;
+            m_heldIntact = false;
+            m_timing.resume();
+            m_state = State::Playing;
+            changedLocked();
+            m_wakeup.notify();
+            return true;
+        }
         // Without a starting point play resumes where the stream stands;
         // at the end of the disc that means from its start again.
         const auto start = playableFrom(fromFrame ? *fromFrame : m_frozen, !fromFrame);
@@ -212,8 +238,10 @@ void PlaybackEngine::pause()
         if (m_state != State::Playing)
             return;
         m_frozen = heardLocked();
+        m_timing.hold();
         m_state = State::Paused;
-        m_discardPending = true;
+        m_holdWanted = true;
+        m_heldIntact = true;
         changedLocked();
     }
     wakeSoundThread();
@@ -223,12 +251,15 @@ void PlaybackEngine::stop()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        // Stopped already at the end of the disc, the output may still be
+        // playing the last track's end: that goes too.
+        m_discardPending = true;
+        m_holdWanted = false;
         if (m_state != State::Playing && m_state != State::Paused)
             return;
         if (m_state == State::Playing)
             m_frozen = heardLocked();
         m_state = State::Stopped;
-        m_discardPending = true;
         changedLocked();
     }
     wakeSoundThread();
@@ -242,6 +273,7 @@ void PlaybackEngine::moveTo(qint64 frame)
             return;
         if (m_state != State::Playing) {
             m_frozen = frame;
+            m_heldIntact = false;
             return;
         }
     }
@@ -250,8 +282,19 @@ void PlaybackEngine::moveTo(qint64 frame)
 
 void PlaybackEngine::setSilent(bool silent)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_silent = silent;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_silent == silent)
+            return;
+        m_silent = silent;
+        if (m_state != State::Playing || m_atBoundary)
+            return;
+        // What is buffered was rendered before the change: play on from
+        // the frame heard now, rendered anew.
+        startSegmentLocked(heardLocked());
+        changedLocked();
+    }
+    wakeSoundThread();
 }
 
 void PlaybackEngine::boundaryHandled()
@@ -260,22 +303,14 @@ void PlaybackEngine::boundaryHandled()
         std::lock_guard<std::mutex> lock(m_mutex);
         m_atBoundary = false;
     }
-    m_wake.notify_all();
+    m_wakeup.notify();
 }
 
 // --- what the listener hears ------------------------------------------------
 
 qint64 PlaybackEngine::heardLocked() const
 {
-    if (m_state != State::Playing)
-        return m_frozen;
-    if (m_segmentPending)
-        return m_segmentStart;
-    // The output has drained in real time since its buffer was last asked.
-    const qint64 drained = (m_config.clock->nowMs() - m_bufferedAtMs) * kSampleRate / 1000;
-    const qint64 buffered = std::max<qint64>(0, m_buffered - drained);
-    const qint64 played = std::max<qint64>(0, m_written - m_segmentBase - buffered);
-    return std::min(m_segmentStart + played, m_cursor);
+    return m_state == State::Playing ? m_timing.heard(m_cursor) : m_frozen;
 }
 
 PlaybackEngine::State PlaybackEngine::state() const
@@ -315,8 +350,13 @@ qint64 PlaybackEngine::trackEndFrame(qint64 frame) const
 void PlaybackEngine::useOutput(std::unique_ptr<AudioOutput> output)
 {
     m_output = std::move(output);
+    m_output->setWakeup([this] { m_wakeup.notify(); });
+    m_outputHeld = false;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_outputName = m_output->name();
+    // A new output starts empty: a pause can no longer go on from it.
+    m_heldIntact = false;
+    m_timing.dropped();
 }
 
 void PlaybackEngine::ensureOutput()
@@ -337,14 +377,18 @@ void PlaybackEngine::ensureOutput()
     const qint64 now = m_config.clock->nowMs();
     if (m_output && now < m_nextReconnectMs)
         return;
-    if (auto pulse = PulseOutput::connect()) {
+    auto cancelled = [this] {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_quit;
+    };
+    if (auto pulse = PulseOutput::connect(cancelled)) {
         if (m_onFallback)
             m_report.say(QStringLiteral("the sound server is back"));
         m_onFallback = false;
         useOutput(std::move(pulse));
         return;
     }
-    if (!m_onFallback)
+    if (!m_onFallback && !cancelled())
         m_report.say(QStringLiteral("no sound server; playing on in silence until one answers"));
     m_onFallback = true;
     m_nextReconnectMs = now + kReconnectIntervalMs;
@@ -368,7 +412,9 @@ void PlaybackEngine::readFrames(qint64 frame, qint64 count, char *out)
     }
 }
 
-qint64 PlaybackEngine::renderStep(qint64 maxFrames)
+// Carries out on the output what the commands asked for since the last
+// step: drop what is buffered, cut back to a join, hold or go on.
+void PlaybackEngine::applyOutputRequests()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_discardPending) {
@@ -377,11 +423,29 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
         if (m_output)
             m_output->discard();
         lock.lock();
-        m_segmentBase = m_written;
-        m_buffered = 0;
-        m_bufferedAtMs = m_config.clock->nowMs();
-        m_segmentPending = false;
+        m_timing.dropped();
     }
+    if (!m_output)
+        return;
+    if (const qint64 dropped = m_timing.takeCutBack()) {
+        lock.unlock();
+        m_output->dropNewest(dropped);
+        const qint64 buffered = m_output->bufferedFrames();
+        lock.lock();
+        m_timing.measured(buffered);
+    }
+    const bool held = m_holdWanted;
+    lock.unlock();
+    if (held != m_outputHeld) {
+        m_outputHeld = held;
+        m_output->hold(held);
+    }
+}
+
+qint64 PlaybackEngine::renderStep(qint64 maxFrames)
+{
+    applyOutputRequests();
+    std::unique_lock<std::mutex> lock(m_mutex);
     if (m_state != State::Playing)
         return -1;
     const quint64 generation = m_generation;
@@ -414,9 +478,8 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
     const bool ok = m_output->write(m_chunk.data(), bytes);
     const qint64 buffered = ok ? m_output->bufferedFrames() : 0;
     lock.lock();
-    m_written += n;
-    m_buffered = buffered;
-    m_bufferedAtMs = m_config.clock->nowMs();
+    m_timing.wrote(n);
+    m_timing.measured(buffered);
     lock.unlock();
     if (!ok) {
         m_report.say(QStringLiteral("the sound server went away; playing on in silence until it returns"));
@@ -431,8 +494,31 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
     return n;
 }
 
+// The track's end is handed over up to a whole buffer ahead of being heard;
+// the boundary is reported only when that much is left, so that the track
+// shown changes about when it is heard and the listener still has time to
+// go on without a break.
+void PlaybackEngine::drainToBoundaryLead(quint64 generation)
+{
+    for (;;) {
+        const uint64_t seen = m_wakeup.count();
+        qint64 waitMs = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (generation != m_generation || m_quit)
+                return;
+            waitMs = m_timing.bufferedNow() * 1000 / kSampleRate - kBoundaryLeadMs;
+        }
+        if (waitMs <= 0)
+            return;
+        m_wakeup.waitFor(seen, waitMs);
+    }
+}
+
 void PlaybackEngine::reachBoundary(quint64 generation)
 {
+    if (!m_synchronous)
+        drainToBoundaryLead(generation);
     qint64 bufferedMs = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -443,46 +529,97 @@ void PlaybackEngine::reachBoundary(quint64 generation)
             // From here on the new track is reported, at 00:00, while the
             // output still plays the end of the one before.
             m_cursor = sectorFrame(next->startLsn);
-            m_segmentStart = m_cursor;
-            m_segmentBase = m_written;
-            m_segmentPending = false;
+            m_timing.joinAt(m_cursor, false);
         } else {
             m_state = State::Stopped;
             m_frozen = m_cursor;
         }
         m_atBoundary = true;
-        bufferedMs = m_buffered * 1000 / kSampleRate;
+        bufferedMs = m_timing.bufferedNow() * 1000 / kSampleRate;
     }
     m_boundaryListener();
-    std::unique_lock<std::mutex> lock(m_mutex);
     if (!m_synchronous) {
-        const auto timeout = std::chrono::milliseconds(std::max<qint64>(5, bufferedMs - kBoundarySafetyMs));
-        m_wake.wait_for(lock, timeout, [this] { return !m_atBoundary || m_quit; });
+        const auto deadline = std::chrono::steady_clock::now()
+            + std::chrono::milliseconds(std::max<qint64>(5, bufferedMs - kBoundarySafetyMs));
+        for (;;) {
+            const uint64_t seen = m_wakeup.count();
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (!m_atBoundary || m_quit)
+                    break;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                break;
+            m_wakeup.waitFor(seen, left.count());
+        }
     }
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_atBoundary = false;
+}
+
+// Renders while the output wants more; false when the thread should wait
+// for a command or for room.
+bool PlaybackEngine::waitForRoom(uint64_t seen)
+{
+    qint64 waitMs = kIdleWaitMs;
+    bool playing = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        playing = m_state == State::Playing;
+    }
+    if (playing) {
+        ensureOutput();
+        const qint64 room = m_output->writableFrames();
+        if (room > 0 || m_output->failed()) {
+            renderStep(std::min<qint64>(kChunkFrames, std::max<qint64>(room, 1)));
+            return false;
+        }
+        waitMs = m_output->msUntilWritable();
+    }
+    m_wakeup.waitFor(seen, waitMs);
+    return true;
 }
 
 void PlaybackEngine::soundLoop()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    while (!m_quit) {
-        m_wake.wait(lock, [this] { return m_quit || m_discardPending || m_state == State::Playing; });
-        if (m_quit)
-            break;
-        lock.unlock();
-        renderStep(kChunkFrames);
-        lock.lock();
+    for (;;) {
+        const uint64_t seen = m_wakeup.count();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_quit)
+                break;
+        }
+        applyOutputRequests();
+        waitForRoom(seen);
     }
+    // Let go of the sound server here rather than on the caller's thread.
+    m_output.reset();
 }
 
+// On a manual clock the clock's step is the sink's: a capture plays on by
+// the frames the step lasted and is then filled to its depth; any other
+// output takes exactly the frames due.
 void PlaybackEngine::pace(qint64 nowMs)
 {
     const qint64 due = nowMs * kSampleRate / 1000;
-    while (m_pacedFrames < due) {
-        const qint64 rendered = renderStep(std::min<qint64>(kChunkFrames, due - m_pacedFrames));
+    const qint64 elapsed = due - m_pacedFrames;
+    m_pacedFrames = due;
+    CaptureOutput *capture = m_config.output == OutputKind::Capture ? m_config.capture : nullptr;
+    applyOutputRequests();
+    if (capture)
+        capture->play(elapsed);
+    qint64 budget = elapsed;
+    for (;;) {
+        const qint64 room = capture ? capture->writableFrames() : budget;
+        if (room <= 0)
+            break;
+        const qint64 rendered = renderStep(std::min<qint64>(kChunkFrames, room));
         if (rendered < 0)
             break;
-        m_pacedFrames += rendered;
+        budget -= rendered;
     }
-    m_pacedFrames = due;
+    if (capture)
+        capture->endStep();
 }

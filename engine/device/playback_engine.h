@@ -2,11 +2,12 @@
 
 #include "audio_output.h"
 #include "disc_toc.h"
+#include "output_timing.h"
 #include "problem_report.h"
+#include "wakeup.h"
 
 #include <QString>
 
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -75,6 +76,9 @@ private:
 
     // Rendering, on the sound thread or the pacer.
     qint64 renderStep(qint64 maxFrames);
+    void applyOutputRequests();
+    bool waitForRoom(uint64_t seen);
+    void drainToBoundaryLead(quint64 generation);
     void reachBoundary(quint64 generation);
     void readFrames(qint64 frame, qint64 count, char *out);
     void ensureOutput();
@@ -89,22 +93,19 @@ private:
     std::unique_ptr<DiscDrive> m_drive;
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
+    Wakeup m_wakeup;
     std::shared_ptr<const DiscToc> m_toc;
     State m_state = State::NoDisc;
     bool m_opening = false;
     qint64 m_cursor = 0;       // next frame to render
     qint64 m_frozen = 0;       // the position while not playing
-    qint64 m_segmentStart = 0; // where the stream now heard began
-    qint64 m_segmentBase = 0;  // frames written when it began
-    bool m_segmentPending = false;
+    OutputTiming m_timing;
     bool m_discardPending = false;
+    bool m_holdWanted = false;       // paused with the output's buffer kept
+    bool m_heldIntact = false;       // what is held goes on from m_frozen
     bool m_atBoundary = false;
     quint64 m_generation = 0;
     quint64 m_tocSerial = 0;
-    qint64 m_written = 0;
-    qint64 m_buffered = 0;
-    qint64 m_bufferedAtMs = 0;
     bool m_silent = false;
     bool m_quit = false;
 
@@ -113,6 +114,7 @@ private:
     QString m_outputName;
     qint64 m_nextReconnectMs = 0;
     bool m_onFallback = false;
+    bool m_outputHeld = false;
     std::vector<char> m_chunk;
     std::vector<char> m_sector;
     qint64 m_sectorLsn = -1;

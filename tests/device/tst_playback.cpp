@@ -20,6 +20,7 @@ private slots:
     void endOfDiscStopsAndPlayStartsAgain();
     void fromPastTheDiscDoesNothing();
     void muteKeepsTheStreamGoing();
+    void deepBufferIsCutAtEachCommand();
 };
 
 void PlaybackTest::wholeDiscIsBitExact_data()
@@ -312,6 +313,47 @@ void PlaybackTest::muteKeepsTheStreamGoing()
     QVERIFY(runs[1].silence);
     QCOMPARE(runs[2].first, runs[0].count + runs[1].count);
     QCOMPARE(rig.MMC->Position(), tmsf(1, 0, 3, 0));
+}
+
+// With half a second buffered in the output, every command is heard at its
+// moment: nothing of the old stream after it, and a pause goes on from the
+// frame heard last.
+void PlaybackTest::deepBufferIsCutAtEachCommand()
+{
+    const qint64 second = 44100;
+    DiscRig rig(writeDisc("deep", tracksOfSeconds({10, 10, 10})), second / 2);
+    const qint64 track2 = 750 * kFrames;
+    rig.openAndPlay();
+    rig.clock.advance(1000);
+    QCOMPARE(rig.positionMs(), qint64(1000));
+    rig.MMC->Command("next");
+    rig.clock.advance(1000);
+    rig.MMC->Command("pause");
+    QCOMPARE(rig.MMC->Position(), tmsf(2, 0, 1, 0));
+    rig.clock.advance(3000);
+    rig.MMC->Command("play");
+    rig.clock.advance(1000);
+    rig.MMC->setSilent(true);
+    rig.clock.advance(1000);
+    rig.MMC->setSilent(false);
+    rig.clock.advance(500);
+    rig.MMC->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
+    rig.MMC->setFrom(25000);
+    rig.MMC->Command("play");
+    rig.MMC->setTimeFormat(CdAudioControl::TimeFormatTmsf);
+    rig.clock.advance(500);
+    QCOMPARE(rig.positionMs(), qint64(25500));
+    rig.MMC->Command("stop");
+    rig.clock.advance(1000);
+
+    const std::vector<CapturedRun> expected = {
+        {false, 0, second},
+        {false, track2, 2 * second},
+        {true, 0, second},
+        {false, track2 + 3 * second, second / 2},
+        {false, 25 * second, second / 2},
+    };
+    QCOMPARE(describeRuns(capturedRuns(rig.capture.data())), describeRuns(expected));
 }
 
 QTEST_GUILESS_MAIN(PlaybackTest)

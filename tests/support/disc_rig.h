@@ -35,13 +35,14 @@ inline QString writeDisc(const QString &name, const TestDiscLayout &layout, Test
     return QString::fromStdString(written.cue);
 }
 
-// A device control on a manual clock, playing into a capture.
+// A device control on a manual clock, playing into a capture that buffers
+// depthFrames the way a sound server does (0: heard as written).
 struct DiscRig {
     ManualClock clock;
     CaptureOutput capture;
     std::unique_ptr<CdAudioControl> MMC;
 
-    explicit DiscRig(const QString &device)
+    explicit DiscRig(const QString &device, qint64 depthFrames = 0) : capture(depthFrames)
     {
         CdAudioControl::Options options;
         options.device = device;

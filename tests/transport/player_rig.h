@@ -47,7 +47,7 @@ struct PlayerRig {
     std::unique_ptr<Transport> transport;
     QStringList commands;
 
-    explicit PlayerRig(const QString &device)
+    explicit PlayerRig(const QString &device, qint64 depthFrames = 0) : capture(depthFrames)
     {
         core = std::make_unique<PlayerCore>(captureOptions(device, clock, capture), view);
         transport = std::make_unique<Transport>(*core);

@@ -10,6 +10,19 @@ int silenceRuns(const std::vector<CapturedRun> &runs)
 {
     return int(std::count_if(runs.begin(), runs.end(), [](const CapturedRun &r) { return r.silence; }));
 }
+
+// Track 3 of three playing, disc repeat chosen.
+void playLastTrackInDiscRepeat(PlayerRig &rig)
+{
+    rig.open();
+    rig.transport->DoPlay();
+    rig.transport->DoNext();
+    rig.transport->DoNext();
+    rig.update();
+    rig.transport->Repeat();
+    rig.transport->Repeat();
+    QCOMPARE(rig.state().B, qint16(ModeDiscRepeat));
+}
 }  // namespace
 
 class TestSequencing : public QObject {
@@ -21,6 +34,7 @@ private slots:
     void trackRepeatReturnsWithoutAFrameOfTheNextTrack();
     void trackRepeatFollowsSeeks();
     void discRepeatWrapsWithADoubleStart();
+    void discRepeatWrapKeepsABufferedLastTrackWhole();
     void discRepeatStartedFromStoppedRestartsAtTrackOne();
     void programStepsWithoutAFrameOfTheWrongTrack();
     void programRepeatWrapsWithoutAFrameOfTheWrongTrack();
@@ -126,14 +140,7 @@ void TestSequencing::discRepeatWrapsWithADoubleStart()
 {
     PlayerRig rig(m_disc);
     const DiscMap map(m_layout);
-    rig.open();
-    rig.transport->DoPlay();
-    rig.transport->DoNext();
-    rig.transport->DoNext();
-    rig.update();
-    rig.transport->Repeat();
-    rig.transport->Repeat();
-    QCOMPARE(rig.state().B, qint16(ModeDiscRepeat));
+    playLastTrackInDiscRepeat(rig);
     QVERIFY(rig.updateUntil([&] { return rig.runs().size() >= 3; }));
     rig.update(3);
 
@@ -143,6 +150,22 @@ void TestSequencing::discRepeatWrapsWithADoubleStart()
     const int64_t heardTwice = runs[1].count;
     QCOMPARE(heardTwice, int64_t(8820));  // 200 ms of track 1
     QCOMPARE(rig.commands.count(QStringLiteral("play")), qsizetype(3));
+}
+
+// With a second buffered, the output still holds the end of track 3 when
+// the second start comes: only what followed the wrap is replaced, so track
+// 3 is heard to its last frame and track 1 starts once.
+void TestSequencing::discRepeatWrapKeepsABufferedLastTrackWhole()
+{
+    PlayerRig rig(m_disc, 44100);
+    const DiscMap map(m_layout);
+    playLastTrackInDiscRepeat(rig);
+    QVERIFY(rig.updateUntil([&] { return rig.commands.count(QStringLiteral("play")) == 3; }));
+    rig.update(10);
+
+    const auto runs = rig.runs();
+    QCOMPARE(runTracks(runs, map), QStringLiteral("3[..3] 1[..1)"));
+    QCOMPARE(silenceRuns(runs), 0);
 }
 
 // Play from the stopped state restarts the disc at the next update; a
