@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "exit_deadline.h"
 #include "form1.h"
 #include "single_instance.h"
 
@@ -29,5 +30,9 @@ int main(int argc, char *argv[])
         return 0;
 
     Form1 form(device);
-    return app.exec();
+    const int status = app.exec();
+    // Neither the next start nor the end of this one waits for the device.
+    instance.release();
+    endProcessWithin(kTeardownGraceMs, status);
+    return status;
 }

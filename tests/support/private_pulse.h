@@ -50,6 +50,8 @@ public:
         m_process.waitForFinished(10000);
     }
 
+    qint64 processId() const { return m_process.processId(); }
+
     QProcessEnvironment environment() const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
