@@ -10,18 +10,22 @@
 // in every failure.
 #include "capture_options.h"
 #include "form1.h"
+#include "private_pulse.h"
 #include "stderr_capture.h"
 #include "storm_oracle.h"
 
 #include <QtTest>
 
 #include <deque>
+#include <limits>
 #include <random>
 
 namespace {
 
 constexpr qint64 kStormMs = 3600 * 1000;
 constexpr int kStormEvents = 5000;
+// A real server takes the sound in real time: this part is kept short.
+constexpr qint64 kServerLegMs = 20 * 1000;
 constexpr int kTick = PlayerCore::kStatusIntervalMs;
 
 // The capture output, as the sound server would be: it may go away, and
@@ -44,7 +48,9 @@ struct StormAction {
 
 class Storm {
 public:
-    explicit Storm(quint32 seed) : m_random(seed), m_seed(seed)
+    // With a real server, the player plays to it (and to nothing while it
+    // is gone) instead of into the capture.
+    explicit Storm(quint32 seed, PrivatePulse *server = nullptr) : m_random(seed), m_seed(seed), m_server(server)
     {
         m_shelf.insert(0);
         m_mayBeOpen = {0};
@@ -57,6 +63,8 @@ public:
     bool chance(int percent) { return pick(100) < percent; }
     qint64 nowMs() const { return m_clock.nowMs(); }
     QString failure() const { return m_failure; }
+    // Time stands still from here on.
+    void endAt(qint64 ms) { m_endMs = ms; }
 
     // Runs one event from the table and checks after it.
     void step(const StormAction *actions, int count)
@@ -80,14 +88,14 @@ public:
     // Time runs on, checked at every status update.
     void runFor(int ticks)
     {
-        for (int i = 0; i < ticks && m_failure.isEmpty(); ++i) {
+        for (int i = 0; i < ticks && m_failure.isEmpty() && m_clock.nowMs() < m_endMs; ++i) {
             const Hearing hearing = Hearing::now(core());
             const auto discs = openDiscs();
             m_output.clear();
             m_clock.advance(kTick);
-            trace(QStringLiteral("tick: Text1 %1 mode %2 Ply %3 heard %4")
+            trace(QStringLiteral("tick: Text1 %1 mode %2 Ply %3 output %5 heard %4")
                       .arg(core().Text1.text()).arg(core().MMC.Mode()).arg(core().state.Ply)
-                      .arg(describeRuns(capturedRuns(m_output.data()))));
+                      .arg(describeRuns(capturedRuns(m_output.data())), core().MMC.outputName()));
             const QString wrong = unexplainedFrame(m_output.data(), hearing, discs);
             if (!wrong.isEmpty())
                 fail(wrong + describe(hearing, discs) + QStringLiteral("; heard in the step: ")
@@ -100,7 +108,7 @@ public:
     void runToTrackChange()
     {
         const QString track = core().Text1.text();
-        for (int i = 0; i < 300 && core().Text1.text() == track && m_failure.isEmpty(); ++i)
+        for (int i = 0; i < 300 && core().Text1.text() == track && m_failure.isEmpty() && m_clock.nowMs() < m_endMs; ++i)
             runFor(1);
     }
 
@@ -146,6 +154,15 @@ public:
     }
 
     void soundServerAway(bool away) { m_output.away = away; }
+    void realServerRuns(bool runs)
+    {
+        if (!m_server)
+            return;
+        if (!runs)
+            m_server->kill();
+        else if (!m_server->running() && !m_server->start())
+            fail(QStringLiteral("the sound server does not start"));
+    }
 
     // The exit button ends this player; a new one starts on the same disc.
     void exitAndStartAgain()
@@ -160,7 +177,10 @@ public:
 private:
     void startPlayer()
     {
-        m_form = std::make_unique<Form1>(captureOptions(m_shelf.devicePath(), m_clock, m_output));
+        CdAudioControl::Options options = captureOptions(m_shelf.devicePath(), m_clock, m_output);
+        if (m_server)
+            options.output = int(OutputKind::Auto);
+        m_form = std::make_unique<Form1>(options);
     }
 
     std::vector<const DiscShape *> openDiscs()
@@ -229,6 +249,7 @@ private:
 
     std::mt19937 m_random;
     quint32 m_seed;
+    PrivatePulse *m_server;
     ManualClock m_clock;
     StormOutput m_output;
     DiscShelf m_shelf;
@@ -236,6 +257,7 @@ private:
     std::unique_ptr<Form1> m_form;
     std::deque<QString> m_history;
     QString m_failure;
+    qint64 m_endMs = std::numeric_limits<qint64>::max();
 };
 
 void pressTransport(Storm &s, int index) { s.click(s.skin().ContP[index]); }
@@ -268,6 +290,30 @@ const StormAction kActions[] = {
     {"sound server comes back", 2, [](Storm &s) { s.soundServerAway(false); }},
 };
 
+// Where the storm plays to a real server, that server's process ends and
+// starts again often.
+const StormAction kServerActions[] = {
+    {"sound server process killed", 10, [](Storm &s) { s.realServerRuns(false); }},
+    {"sound server process started", 15, [](Storm &s) { s.realServerRuns(true); }},
+};
+
+// Runs the storm until it has gone on for at least the time and events
+// given, or something went wrong.
+void blow(Storm &storm, const std::vector<StormAction> &actions, qint64 untilMs, int minEvents)
+{
+    int events = 0;
+    while ((storm.nowMs() < untilMs || events < minEvents) && storm.failure().isEmpty()) {
+        storm.step(actions.data(), int(actions.size()));
+        ++events;
+    }
+    if (!storm.failure().isEmpty()) {
+        // Whole, where the test log would cut a long message short.
+        std::fprintf(stdout, "%s\n", qPrintable(storm.failure()));
+        QFAIL(qPrintable(storm.failure().section(QLatin1Char('\n'), 0, 0)));
+    }
+    qInfo("%d events, %lld s of play", events, storm.nowMs() / 1000);
+}
+
 quint32 stormSeed()
 {
     bool given = false;
@@ -280,26 +326,40 @@ quint32 stormSeed()
 class TestEventStorm : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void anHourOfEventsKeepsStateAndSoundExplained();
+    void aRealSoundServerComesAndGoes();
+
+private:
+    quint32 m_seed = 0;
 };
+
+void TestEventStorm::initTestCase()
+{
+    m_seed = stormSeed();
+    qInfo("storm seed %u (replay with VELOR_STORM_SEED=%u)", m_seed, m_seed);
+}
 
 void TestEventStorm::anHourOfEventsKeepsStateAndSoundExplained()
 {
-    const quint32 seed = stormSeed();
-    qInfo("storm seed %u (replay with VELOR_STORM_SEED=%u)", seed, seed);
     StderrCapture quiet;  // the player's own reports of missing discs and servers
-    Storm storm(seed);
-    int events = 0;
-    while ((storm.nowMs() < kStormMs || events < kStormEvents) && storm.failure().isEmpty()) {
-        storm.step(kActions, int(std::size(kActions)));
-        ++events;
-    }
-    if (!storm.failure().isEmpty()) {
-        // Whole, where the test log would cut a long message short.
-        std::fprintf(stdout, "%s\n", qPrintable(storm.failure()));
-        QFAIL(qPrintable(storm.failure().section(QLatin1Char('\n'), 0, 0)));
-    }
-    qInfo("%d events, %lld s of play", events, storm.nowMs() / 1000);
+    Storm storm(m_seed);
+    blow(storm, {std::begin(kActions), std::end(kActions)}, kStormMs, kStormEvents);
+}
+
+void TestEventStorm::aRealSoundServerComesAndGoes()
+{
+    if (!PrivatePulse::available())
+        QSKIP("pulseaudio is not installed");
+    PrivatePulse server;
+    QVERIFY(server.start());
+    qputenv("PULSE_SERVER", server.server().toUtf8());
+    StderrCapture quiet;
+    Storm storm(m_seed, &server);
+    storm.endAt(kServerLegMs);
+    std::vector<StormAction> actions(std::begin(kActions), std::end(kActions));
+    actions.insert(actions.end(), std::begin(kServerActions), std::end(kServerActions));
+    blow(storm, actions, kServerLegMs, 0);
 }
 
 QTEST_MAIN(TestEventStorm)

@@ -51,6 +51,7 @@ public:
     }
 
     qint64 processId() const { return m_process.processId(); }
+    bool running() const { return m_process.state() == QProcess::Running; }
 
     QProcessEnvironment environment() const
     {
