@@ -6,6 +6,7 @@
 #include "skin_layout.h"
 #include "skin_pictures.h"
 #include "surface.h"
+#include "transparent_label.h"
 
 #include <QLabel>
 
@@ -32,16 +33,8 @@ QWidget *createBox(const SkinElement &element, QWidget *parent)
 
 QWidget *createLabel(const SkinElement &element, QWidget *parent)
 {
-    auto *label = new QLabel(QString::fromUtf8(element.caption), parent);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor::fromRgb(element.colour));
-    label->setPalette(palette);
-    label->setFont(japaneseFontFitting(element.rect.height()));
-    label->setContentsMargins(0, 0, 0, 0);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Clicks fall through to the box, as on a label without a window.
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return label;
+    return transparentLabel(QString::fromUtf8(element.caption), element.colour,
+                            japaneseFontFitting(element.rect.height()), Qt::AlignLeft | Qt::AlignTop, parent);
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include "activation.h"
 #include "indicator_display.h"
+#include "seihin.h"
 #include "twips.h"
-#include "window_position.h"
 
 #include <QCloseEvent>
 
@@ -17,6 +17,9 @@ Form1::Form1(const CdAudioControl::Options &device, QWidget *parent)
     connect(m_skin.Image2, &PictureButton::released, this, &Form1::Image2_MouseUp);
     connect(m_skin.Image6, &PictureButton::released, this, &Form1::Image6_MouseUp);
     connect(m_skin.Image7, &PictureButton::released, this, &Form1::Image7_MouseUp);
+    connect(m_skin.Label1, &DragHandle::pressed, this, &Form1::Label1_MouseDown);
+    connect(m_skin.Label1, &DragHandle::moveEnded, this, &Form1::Label1_MoveEnded);
+    connect(m_skin.Image3, &PictureButton::released, this, &Form1::Image3_MouseUp);
     Form_Load();
 }
 
@@ -29,7 +32,7 @@ void Form1::Form_Load()
     trackActivation(this, m_core.state.KeyBrd);
     setFixedSize(twipsToPixels(4140), twipsToPixels(2080));
     m_core.resetOpenState();
-    readSavedPosition(*this, m_core.state);
+    m_windowPosition.read(*this, m_core.state);
     clearEntryLabels();
     m_core.resetPlayState();
     DrawIndicators();
@@ -118,3 +121,18 @@ void Form1::closeEvent(QCloseEvent *event)
 void Form1::Form_QueryUnload() { m_core.command(QStringLiteral("close")); }
 
 void Form1::Form_Unload() { m_core.unload(); }
+
+// A left press moves the window (the handle does that) and the position
+// is kept once the move is over; any other press keeps it as it is.
+void Form1::Label1_MouseDown(Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton)
+        m_windowPosition.write(*this);
+}
+
+void Form1::Label1_MoveEnded() { m_windowPosition.write(*this); }
+
+// Any button, on release.
+void Form1::Image3_MouseUp() { ShowSeihin(); }
+
+void Form1::ShowSeihin() { Seihin::showTheWindow(); }

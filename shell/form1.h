@@ -5,6 +5,7 @@
 #include "player_core.h"
 #include "player_view.h"
 #include "transport.h"
+#include "window_position.h"
 
 #include <QWidget>
 
@@ -30,6 +31,9 @@ public:
     bool isMinimized() const override;
     void setCaption(const QString &caption) override;
 
+    // Shows the product-information window, or brings the open one forward.
+    void ShowSeihin();
+
 protected:
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -44,6 +48,9 @@ private:
     void Image2_MouseUp();
     void Image6_MouseUp();
     void Image7_MouseUp();
+    void Label1_MouseDown(Qt::MouseButton button);
+    void Label1_MoveEnded();
+    void Image3_MouseUp();
     void Form_QueryUnload();
     void Form_Unload();
 
@@ -51,4 +58,5 @@ private:
     DigitDisplay m_digitDisplay;
     PlayerCore m_core;
     Transport m_transport{m_core};
+    WindowPosition m_windowPosition;
 };

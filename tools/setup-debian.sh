@@ -1,23 +1,34 @@
 #!/usr/bin/env bash
-# Installs what the player needs to build, run and be tested on Debian 12.
+# Installs what the player needs to be built, run and tested on Debian 12,
+# and nothing more. Optional parts (the Qt Multimedia output comparison in
+# bench/) are built only when their packages are there; see the README.
 set -euo pipefail
 packages=(
   # build
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcdio-dev libcdio-paranoia-dev libpulse-dev
-  # run
-  fonts-ipafont-gothic fonts-dejavu-core pulseaudio-utils
-  # test
-  pulseaudio xvfb xauth xdotool x11-utils imagemagick
+  # run: the fonts the skin names, and Wayland for sessions without an X server
+  fonts-ipafont-gothic fonts-dejavu-core qt6-wayland
+  # test: a private sound server with its tools, a virtual X server, clicks
+  pulseaudio pulseaudio-utils xvfb xdotool
+  # test: a window manager for the window test
+  openbox
+  # test: a private session bus, and the checkers of the desktop files
+  dbus-daemon desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+install="apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  bash -c "$install"
+elif command -v sudo >/dev/null; then
+  sudo bash -c "$install"
+else
+  echo "setup-debian: sudo is not installed; run this as root, then run this script again: su -c '$install'" >&2
+  exit 1
+fi

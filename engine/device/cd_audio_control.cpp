@@ -97,6 +97,12 @@ qint32 CdAudioControl::Tracks() const
     return toc ? toc->trackCount() : 0;
 }
 
+DiscText CdAudioControl::discText() const
+{
+    const auto toc = m_engine->toc();
+    return toc ? toc->text() : DiscText{};
+}
+
 qint32 CdAudioControl::Mode() const
 {
     switch (m_engine->state()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc_text.h"
+
 #include <QObject>
 #include <QString>
 
@@ -79,6 +81,9 @@ public:
 
     void setUpdateInterval(int ms);
     int UpdateInterval() const { return m_updateInterval; }
+
+    // The disc's CD-Text, empty without a disc or without text.
+    DiscText discText() const;
 
     // The name of the output sound goes to ("pulse", "null", "capture").
     QString outputName() const;

@@ -1,6 +1,7 @@
 #include "disc_source.h"
 
 #include "audio_output.h"
+#include "disc_text_reader.h"
 #include "problem_report.h"
 
 #include <QDateTime>
@@ -282,6 +283,7 @@ bool DiscSource::readToc()
         t.endLsn = end;
     }
     m_toc = DiscToc(std::move(tracks));
+    m_toc.setText(readDiscText(cdio, first, first + count - 1));
     if (cut)
         m_report->say(QStringLiteral("%1: the disc image is shorter than its table of contents says;"
                                      " what is missing stays silent")

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc_text.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -44,8 +46,12 @@ public:
     qint64 audioSectors() const;
     bool hasAudio() const { return firstAudio() != nullptr; }
 
+    const DiscText &text() const { return m_text; }
+    void setText(DiscText text) { m_text = std::move(text); }
+
 private:
     std::vector<TrackInfo> m_tracks;
+    DiscText m_text;
 };
 
 // MSF and TMSF packing of the device's time format 10, lowest byte first.

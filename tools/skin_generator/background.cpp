@@ -8,33 +8,51 @@ namespace {
 
 // The band left of the separator, inside the bevel.
 constexpr QRect kBand{3, 3, 18, 133};
-constexpr QRect kSeparator{21, 3, 2, 133};
-constexpr QRect kField{23, 3, 250, 133};
 // The baseline of the upright title, right of the band's middle.
 constexpr qreal kTitleBaselineX = 16.0;
 
-void drawField(QPainter &painter)
+// The frame every window of the skin has: black outline and a raised bevel.
+void drawWindowFrame(QPainter &painter, QRect rect)
 {
+    painter.setPen(Palette::Outline);
+    painter.setBrush(Qt::NoBrush);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    painter.setPen(Qt::NoPen);
+    drawBevel(painter, rect.adjusted(1, 1, -1, -1), 2, Palette::BevelLight, Palette::BevelDark);
+}
+
+}  // namespace
+
+QImage windowBackground(QSize size, int bandWidth)
+{
+    QImage image = canvas(size, Palette::Field);
+    QPainter painter(&image);
+    preparePainter(painter);
+    drawWindowFrame(painter, image.rect());
+    const int inner = size.height() - 6;
+    painter.fillRect(QRect(3, 3, bandWidth, inner), Palette::Band);
+    painter.fillRect(QRect(3 + bandWidth, 3, 2, inner), Palette::Separator);
     // A faint fall of light from the top keeps the large field from looking flat.
-    QLinearGradient light(0, kField.top(), 0, kField.bottom());
+    const QRect field(5 + bandWidth, 3, size.width() - 8 - bandWidth, inner);
+    QLinearGradient light(0, field.top(), 0, field.bottom());
     light.setColorAt(0.0, Palette::FieldTop);
     light.setColorAt(0.5, Palette::Field);
     light.setColorAt(1.0, Palette::FieldBottom);
-    painter.fillRect(kField, light);
+    painter.fillRect(field, light);
+    return image;
 }
 
-void drawTitle(QPainter &painter)
+void drawUprightTitle(QPainter &painter, qreal baselineX, qreal centreY)
 {
     const QFont name = skinLatinFont(10, QFont::Bold);
     const QFont rest = skinLatinFont(9);
     const QString first = QStringLiteral("VELOR");
     const QString second = QStringLiteral(" CD Player");
-    // Read from the foot upwards, centred on the drag handle below the
-    // two small buttons.
-    const QRect handle = skinElement("Label1").rect;
+    // Read from the foot upwards.
     const qreal length = textWidth(first, name) + textWidth(second, rest);
     painter.save();
-    painter.translate(kTitleBaselineX, handle.center().y() + length / 2);
+    painter.translate(baselineX, centreY + length / 2);
     painter.rotate(-90);
     drawShadowed(painter, textShape(first, name, QPointF(0, 0)), Palette::Title, Palette::TitleShadow);
     drawShadowed(painter, textShape(second, rest, QPointF(textWidth(first, name), 0)), Palette::Title,
@@ -42,24 +60,13 @@ void drawTitle(QPainter &painter)
     painter.restore();
 }
 
-}  // namespace
-
 QImage drawBackground()
 {
-    QImage image = canvas(MainWindowSize, Palette::Field);
+    QImage image = windowBackground(MainWindowSize, kBand.width());
     QPainter painter(&image);
     preparePainter(painter);
-    painter.setPen(Palette::Outline);
-    painter.setBrush(Qt::NoBrush);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
-    painter.setPen(Qt::NoPen);
-    drawBevel(painter, image.rect().adjusted(1, 1, -1, -1), 2, Palette::BevelLight, Palette::BevelDark);
-    painter.fillRect(kBand, Palette::Band);
-    painter.fillRect(kSeparator, Palette::Separator);
-    drawField(painter);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    drawTitle(painter);
+    // Centred on the drag handle below the two small buttons.
+    drawUprightTitle(painter, kTitleBaselineX, skinElement("Label1").rect.center().y());
     return image;
 }
 

@@ -93,15 +93,29 @@ Shape namedSymbol(const char *name, const char *key)
     };
 }
 
-Shape crossSymbol()
+}  // namespace
+
+Shape crossSymbol(qreal from, qreal to)
 {
-    return [](QPainter &painter, const QColor &colour) {
+    return [=](QPainter &painter, const QColor &colour) {
         painter.setPen(QPen(colour, 2.0, Qt::SolidLine, Qt::SquareCap));
-        painter.drawLine(QPointF(5, 5), QPointF(11, 11));
-        painter.drawLine(QPointF(11, 5), QPointF(5, 11));
+        painter.drawLine(QPointF(from, from), QPointF(to, to));
+        painter.drawLine(QPointF(to, from), QPointF(from, to));
         painter.setPen(Qt::NoPen);
     };
 }
+
+QImage drawButtonFace(const QImage &behind, const Shape &symbol)
+{
+    QImage image = behind;
+    drawFace(image);
+    QPainter painter(&image);
+    preparePainter(painter);
+    drawShadowed(painter, symbol, Palette::Symbol, Palette::SymbolShadow);
+    return image;
+}
+
+namespace {
 
 struct ButtonFace {
     const char *file;
@@ -111,7 +125,7 @@ struct ButtonFace {
 const std::vector<ButtonFace> &buttonFaces()
 {
     static const std::vector<ButtonFace> faces = {
-        {"button_exit.png", crossSymbol()},
+        {"button_exit.png", crossSymbol(5, 11)},
         {"button_minimize.png", bar(5, 11, 7, 2)},
         {"button_repeat.png", namedSymbol("REPEAT", "R")},
         {"button_mute.png", namedSymbol("MUTE", "S")},
@@ -150,12 +164,7 @@ QImage drawButton(const char *file)
     for (const ButtonFace &face : buttonFaces()) {
         if (std::strcmp(face.file, file) != 0)
             continue;
-        QImage image = backdrop(element.rect);
-        drawFace(image);
-        QPainter painter(&image);
-        preparePainter(painter);
-        drawShadowed(painter, face.symbol, Palette::Symbol, Palette::SymbolShadow);
-        return image;
+        return drawButtonFace(backdrop(element.rect), face.symbol);
     }
     qFatal("no face for %s", file);
 }

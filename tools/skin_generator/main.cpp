@@ -1,11 +1,14 @@
 // Draws the default skin's pictures into a folder (the skin's assets).
 // Run it by hand when the artwork changes and commit the pictures.
 
+#include "app_icon.h"
 #include "pictures.h"
+#include "seihin_layout.h"
 #include "skin_fonts.h"
 #include "skin_layout.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTextStream>
@@ -26,12 +29,35 @@ std::vector<Picture> pictures()
         {"background.png", drawBackground},     {"panel_disc.png", drawDiscPanel},
         {"panel_idle.png", drawIdlePanel},      {"strip_digits.png", drawDigitStrip},
         {"strip_icons.png", drawIconStrip},     {"strip_modes.png", drawModeStrip},
+        {SeihinPicture::Background, drawAboutBackground}, {SeihinPicture::Close, drawAboutClose},
+        {SeihinPicture::Icon, drawAboutIcon},             {SeihinPicture::Maker, drawAboutMaker},
     };
     for (const SkinElement &element : skinLayout()) {
         if (element.kind == SkinKind::Button)
             all.push_back({element.picture, [file = element.picture] { return drawButton(file); }});
     }
     return all;
+}
+
+// The hicolor theme's layout: <size>x<size>/apps/ and scalable/apps/.
+bool writeAppIcons(const QDir &themeDir, QTextStream &err)
+{
+    for (const int size : kAppIconSizes) {
+        const QString dir = themeDir.filePath(QStringLiteral("%1x%1/apps").arg(size));
+        const QString path = dir + QStringLiteral("/velor-cdplayer.png");
+        if (!QDir().mkpath(dir) || !drawAppIcon(size).save(path, "PNG")) {
+            err << "cannot write " << path << "\n";
+            return false;
+        }
+    }
+    const QString dir = themeDir.filePath(QStringLiteral("scalable/apps"));
+    QFile svg(dir + QStringLiteral("/velor-cdplayer.svg"));
+    if (!QDir().mkpath(dir) || !svg.open(QIODevice::WriteOnly)
+        || svg.write(appIconSvg().toUtf8()) < 0) {
+        err << "cannot write " << svg.fileName() << "\n";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -43,8 +69,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QTextStream err(stderr);
-    if (argc != 2) {
-        err << "usage: " << argv[0] << " OUTPUT_DIR\n";
+    if (argc != 2 && argc != 3) {
+        err << "usage: " << argv[0] << " OUTPUT_DIR [ICON_THEME_DIR]\n";
         return 2;
     }
     const QString missing = missingSkinFonts();
@@ -65,5 +91,5 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    return 0;
+    return argc == 3 && !writeAppIcons(QDir(QString::fromLocal8Bit(argv[2])), err) ? 1 : 0;
 }

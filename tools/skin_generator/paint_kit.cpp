@@ -125,3 +125,23 @@ qreal textWidth(const QString &text, const QFont &font)
 {
     return QFontMetricsF(font).horizontalAdvance(text);
 }
+
+QPainterPath roundedPath(QRectF rect, qreal radius)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    return path;
+}
+
+void drawPanelPlate(QPainter &painter, QRectF rect, qreal radius)
+{
+    painter.fillPath(roundedPath(rect, radius), Palette::PanelRim);
+    painter.fillPath(roundedPath(rect.adjusted(1, 1, -1, -1), radius - 1), Palette::PanelInnerShade);
+    painter.fillPath(roundedPath(rect.adjusted(2, 2, -1, -1), radius - 2), Palette::PanelInnerLight);
+    painter.fillPath(roundedPath(rect.adjusted(2, 2, -2, -2), radius - 2), Palette::Panel);
+}
+
+void drawPrint(QPainter &painter, const QString &text, const QFont &font, QPointF baseline)
+{
+    drawShadowed(painter, textShape(text, font, baseline), Palette::Print, Palette::PrintLight, QPoint(0, 1));
+}

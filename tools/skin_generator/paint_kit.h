@@ -59,3 +59,13 @@ Shape textShape(const QString &text, const QFont &font, QPointF origin);
 
 // The width in pixels that `text` advances in `font`.
 qreal textWidth(const QString &text, const QFont &font);
+
+// A rectangle with rounded corners.
+QPainterPath roundedPath(QRectF rect, qreal radius);
+
+// The light-blue plate of the display panels: a dark rim, shaded along
+// the top and left inside it and catching light at the bottom and right.
+void drawPanelPlate(QPainter &painter, QRectF rect, qreal radius);
+
+// Print on a panel plate, with a light edge below it as if pressed into it.
+void drawPrint(QPainter &painter, const QString &text, const QFont &font, QPointF baseline);

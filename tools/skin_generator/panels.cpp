@@ -9,13 +9,6 @@
 
 namespace {
 
-QPainterPath rounded(QRectF rect, qreal radius)
-{
-    QPainterPath path;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
-}
-
 // The light-blue panel set into the field: a dark rim, shaded along the
 // top and left inside it and catching light at the bottom and right.
 QImage panelBase()
@@ -24,11 +17,7 @@ QImage panelBase()
     QImage image = backdrop(area);
     QPainter painter(&image);
     preparePainter(painter);
-    const QRectF r(0, 0, area.width(), area.height());
-    painter.fillPath(rounded(r, 7), Palette::PanelRim);
-    painter.fillPath(rounded(r.adjusted(1, 1, -1, -1), 6), Palette::PanelInnerShade);
-    painter.fillPath(rounded(r.adjusted(2, 2, -1, -1), 5), Palette::PanelInnerLight);
-    painter.fillPath(rounded(r.adjusted(2, 2, -2, -2), 5), Palette::Panel);
+    drawPanelPlate(painter, QRectF(0, 0, area.width(), area.height()), 7);
     return image;
 }
 
@@ -41,12 +30,6 @@ void drawInset(QPainter &painter, QRect child)
     fillPixels(painter, frame.left(), frame.top(), 1, frame.height(), Palette::PanelInnerShade);
     fillPixels(painter, frame.left() + 1, frame.bottom(), frame.width() - 1, 1, Palette::PanelInnerLight);
     fillPixels(painter, frame.right(), frame.top() + 1, 1, frame.height() - 1, Palette::PanelInnerLight);
-}
-
-// Print on the panel, with a light edge below it as if pressed into it.
-void drawPrint(QPainter &painter, const QString &text, const QFont &font, QPointF baseline)
-{
-    drawShadowed(painter, textShape(text, font, baseline), Palette::Print, Palette::PrintLight, QPoint(0, 1));
 }
 
 void drawPlayModeHeading(QPainter &painter)

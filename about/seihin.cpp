@@ -1,0 +1,120 @@
+#include "seihin.h"
+
+#include "drag_handle.h"
+#include "fonts.h"
+#include "picture_button.h"
+#include "seihin_layout.h"
+#include "skin_pictures.h"
+#include "transparent_label.h"
+#include "twips.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+QLabel *createPicture(const SeihinElement &element, QWidget *parent)
+{
+    auto *picture = new QLabel(parent);
+    picture->setPixmap(QPixmap::fromImage(skinPicture(element.picture)));
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return picture;
+}
+
+QLabel *createLabel(const SeihinElement &element, QWidget *parent)
+{
+    QLabel *label = transparentLabel(QString::fromUtf8(element.text), element.colour,
+                                     japaneseFont(element.pixelSize()), element.alignment, parent);
+    label->setWordWrap(element.wraps);
+    return label;
+}
+
+QPushButton *createLink(const SeihinElement &element, QWidget *parent)
+{
+    auto *button = new QPushButton(QString::fromUtf8(element.text), parent);
+    button->setFont(japaneseFont(element.pixelSize()));
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+void centreOnScreen(QWidget &window)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+}
+
+}  // namespace
+
+Seihin::Seihin(UrlOpener open) : QWidget(nullptr, Qt::FramelessWindowHint), m_open(std::move(open))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("製品情報"));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    for (const SeihinElement &element : seihinLayout()) {
+        QWidget *widget = create(element);
+        widget->setObjectName(QString::fromLatin1(element.name));
+        widget->setGeometry(element.rect());
+    }
+    Picture1 = findChild<PictureButton *>(QStringLiteral("Picture1"));
+    Label6 = findChild<DragHandle *>(QStringLiteral("Label6"));
+    Command1 = findChild<QPushButton *>(QStringLiteral("Command1"));
+    Command2 = findChild<QPushButton *>(QStringLiteral("Command2"));
+    connect(Picture1, &PictureButton::released, this, [this](Qt::MouseButton button) {
+        if (button == Qt::LeftButton)
+            Picture1_Click();
+    });
+    connect(Command1, &QPushButton::clicked, this, &Seihin::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Seihin::Command2_Click);
+    Form_Load();
+}
+
+QWidget *Seihin::create(const SeihinElement &element)
+{
+    switch (element.kind) {
+    case SeihinKind::Picture:
+        return createPicture(element, this);
+    case SeihinKind::CloseButton:
+        return new PictureButton(QPixmap::fromImage(skinPicture(element.picture)), this);
+    case SeihinKind::DragStrip:
+        // Only the left button moves the window, and the place is not kept.
+        return new DragHandle(this);
+    case SeihinKind::Label:
+        return createLabel(element, this);
+    case SeihinKind::Link:
+        return createLink(element, this);
+    }
+    Q_UNREACHABLE();
+}
+
+void Seihin::Form_Load()
+{
+    setFixedSize(twipsToPixels(6300), twipsToPixels(2880));
+    centreOnScreen(*this);
+}
+
+void Seihin::Command1_Click() { m_open(QUrl(Command1->text())); }
+
+void Seihin::Command2_Click() { m_open(QUrl(Command2->text())); }
+
+void Seihin::Picture1_Click() { close(); }
+
+Seihin *Seihin::showTheWindow(UrlOpener open)
+{
+    static QPointer<Seihin> theWindow;
+    if (!theWindow)
+        theWindow = new Seihin(std::move(open));
+    theWindow->show();
+    theWindow->raise();
+    theWindow->activateWindow();
+    return theWindow;
+}

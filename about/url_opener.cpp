@@ -1,0 +1,9 @@
+#include "url_opener.h"
+
+#include <QDesktopServices>
+
+// Whether a browser came up is not the player's business.
+void openInBrowser(const QUrl &url)
+{
+    QDesktopServices::openUrl(url);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QVariantMap>
+
+class PlayerCore;
+class Transport;
+
+// The player on the desktop's session bus as an MPRIS2 media player, so
+// media keys, panels and playerctl can see and drive it. Every method goes
+// through the same transport procedures as the skin's buttons; what they
+// change reaches the bus with the next status update, as it reaches the
+// display.
+class MprisService : public QObject {
+    Q_OBJECT
+public:
+    static constexpr char kServiceName[] = "org.mpris.MediaPlayer2.velor_cdplayer";
+    static constexpr char kObjectPath[] = "/org/mpris/MediaPlayer2";
+
+    MprisService(PlayerCore &core, Transport &transport, QObject *parent = nullptr);
+
+    // Puts the player on the bus; false, said once on stderr, where there
+    // is no bus or the name is taken. The player runs on either way.
+    bool registerOn(QDBusConnection bus);
+
+    PlayerCore &core() { return m_core; }
+    Transport &transport() { return m_transport; }
+
+    // The track the display shows, 0 without a disc.
+    int currentTrack() const;
+    qint64 positionUs() const;
+    qint64 trackLengthUs() const;
+    // The Player properties that announce their changes.
+    QVariantMap changingProperties() const;
+
+    // After a jump within the track, the new position for the desktop.
+    void announceSeek();
+
+private:
+    void afterStatusUpdate();
+    void announceChanges(const QVariantMap &changed);
+
+    PlayerCore &m_core;
+    Transport &m_transport;
+    QDBusConnection m_bus;
+    QVariantMap m_announced;
+    int m_lastTrack = 0;
+    qint64 m_lastPositionUs = 0;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "disc_text.h"
+
+typedef struct _CdIo CdIo_t;
+
+// Reads the CD-Text of an opened disc, tracks first..last; libcdio gives it
+// as UTF-8 whatever the disc's character set.
+DiscText readDiscText(CdIo_t *cdio, int first, int last);
