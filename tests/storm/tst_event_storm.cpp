@@ -10,6 +10,9 @@
 // in every failure.
 #include "capture_options.h"
 #include "form1.h"
+#include "mpris_player.h"
+#include "mpris_service.h"
+#include "mpris_values.h"
 #include "private_pulse.h"
 #include "stderr_capture.h"
 #include "storm_oracle.h"
@@ -59,6 +62,8 @@ public:
 
     PlayerCore &core() { return m_form->core(); }
     MainSkin &skin() { return m_form->skin(); }
+    // The desktop's media controls, called as the session bus would.
+    MprisPlayer &mediaControls() { return *m_mpris->findChild<MprisPlayer *>(); }
     int pick(int below) { return int(m_random() % quint32(below)); }
     bool chance(int percent) { return pick(100) < percent; }
     qint64 nowMs() const { return m_clock.nowMs(); }
@@ -168,6 +173,7 @@ public:
     void exitAndStartAgain()
     {
         click(skin().Image7);
+        m_mpris.reset();
         m_form.reset();
         startPlayer();
     }
@@ -181,6 +187,7 @@ private:
         if (m_server)
             options.output = int(OutputKind::Auto);
         m_form = std::make_unique<Form1>(options);
+        m_mpris = std::make_unique<MprisService>(m_form->core(), m_form->transport());
     }
 
     std::vector<const DiscShape *> openDiscs()
@@ -255,6 +262,7 @@ private:
     DiscShelf m_shelf;
     std::vector<int> m_mayBeOpen;
     std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MprisService> m_mpris;
     std::deque<QString> m_history;
     QString m_failure;
     qint64 m_endMs = std::numeric_limits<qint64>::max();
@@ -286,6 +294,22 @@ const StormAction kActions[] = {
     {"another disc", 2, [](Storm &s) { s.insertAny(); }},
     {"disc taken away", 1, [](Storm &s) { s.removeDisc(); }},
     {"disc spoilt", 1, [](Storm &s) { s.spoilDisc(); }},
+    {"media control: play", 2, [](Storm &s) { s.mediaControls().Play(); }},
+    {"media control: pause", 2, [](Storm &s) { s.mediaControls().Pause(); }},
+    {"media control: play or pause", 2, [](Storm &s) { s.mediaControls().PlayPause(); }},
+    {"media control: stop", 1, [](Storm &s) { s.mediaControls().Stop(); }},
+    {"media control: next", 2, [](Storm &s) { s.mediaControls().Next(); }},
+    {"media control: previous", 2, [](Storm &s) { s.mediaControls().Previous(); }},
+    {"media control: seek", 2, [](Storm &s) { s.mediaControls().Seek(qlonglong(s.pick(40000) - 20000) * 1000); }},
+    {"media control: position in the track", 1,
+     [](Storm &s) {
+         MprisPlayer &controls = s.mediaControls();
+         const int track = s.core().hasDisc() ? s.core().Text1.text().toInt() : 0;
+         controls.SetPosition(QDBusObjectPath(Mpris::trackId(track)), qlonglong(s.pick(10000)) * 1000);
+     }},
+    {"media control: loop status", 2,
+     [](Storm &s) { s.mediaControls().setLoopStatus(QStringList{"None", "Track", "Playlist"}.at(s.pick(3))); }},
+    {"media control: volume", 1, [](Storm &s) { s.mediaControls().setVolume(s.chance(50) ? 0.0 : 1.0); }},
     {"sound server goes away", 1, [](Storm &s) { s.soundServerAway(true); }},
     {"sound server comes back", 2, [](Storm &s) { s.soundServerAway(false); }},
 };
