@@ -40,12 +40,13 @@ inline QString brokenInvariant(PlayerCore &core)
 // The tracks that may be heard while the clock moves on from here: the
 // sequencing keeps track repeat to the repeated track (and the tracks
 // before it, which play on into it) and program play to the program; the
-// track the device stands in now may always go on for a moment.
+// track the device stands in now may always go on for a moment. Asked to
+// play a data track, the device plays the audio track after it.
 struct Hearing {
     bool anything = false;
     std::vector<bool> track = std::vector<bool>(100, true);
 
-    static Hearing now(PlayerCore &core)
+    static Hearing now(PlayerCore &core, const std::vector<const DiscShape *> &discs)
     {
         const PlayerState &s = core.state;
         Hearing h;
@@ -58,7 +59,23 @@ struct Hearing {
         for (int i = 0; s.PgmPlay == 1 && i < core.List1.count(); ++i)
             h.track[size_t(qBound(0, core.List1.entry(i).toInt(), 99))] = true;
         h.track[size_t(qBound(0, current, 99))] = true;
+        for (const DiscShape *disc : discs)
+            h.allowAudioAfterData(*disc);
         return h;
+    }
+
+private:
+    void allowAudioAfterData(const DiscShape &disc)
+    {
+        bool afterAllowedData = false;
+        for (const TrackSpan &t : disc.tracks) {
+            if (t.audio && afterAllowedData)
+                track[size_t(t.number)] = true;
+            if (t.audio)
+                afterAllowedData = false;
+            else if (track[size_t(t.number)])
+                afterAllowedData = true;
+        }
     }
 };
 

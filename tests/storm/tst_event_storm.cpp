@@ -1,13 +1,15 @@
 // A seeded storm of user and machine events on the whole main window, on
 // the stepped clock, for more than an hour of play: clicks on every
-// button, time running through track ends and the end of the disc, ejects,
-// discs taken away, replaced and spoilt, a sound server that goes away and
-// comes back, the window closed and started again. After every event the
-// player state must hold together and every frame played must be one the
-// state explains.
+// button, the desktop's media controls, programs handed over, time running
+// through track ends and the end of the disc, ejects, discs taken away,
+// replaced and spoilt, a sound output that goes away and comes back, the
+// window closed and started again. After every event and every status
+// update the player state must hold together and every frame played must
+// be one the state explains. A shorter part plays to a real sound server
+// whose process is killed and started again.
 //
 // VELOR_STORM_SEED=<n> replays a run; the seed is printed at the start and
-// in every failure.
+// in every failure. VELOR_STORM_TRACE=1 prints the run event by event.
 #include "capture_options.h"
 #include "form1.h"
 #include "mpris_player.h"
@@ -94,8 +96,8 @@ public:
     void runFor(int ticks)
     {
         for (int i = 0; i < ticks && m_failure.isEmpty() && m_clock.nowMs() < m_endMs; ++i) {
-            const Hearing hearing = Hearing::now(core());
             const auto discs = openDiscs();
+            const Hearing hearing = Hearing::now(core(), discs);
             m_output.clear();
             m_clock.advance(kTick);
             trace(QStringLiteral("tick: Text1 %1 mode %2 Ply %3 output %5 heard %4")
