@@ -103,7 +103,15 @@ private:
         layout.binName = "disc.bin";
         const QString folder = QStringLiteral("shape%1").arg(m_shapes.size());
         writeDisc(folder + QStringLiteral("/disc"), layout);
-        m_shapes.push_back({name, scratchDir() + QLatin1Char('/') + folder, spansOf(layout)});
+        std::vector<TrackSpan> spans = spansOf(layout);
+        // Nothing past the end of a cut bin can be heard, and a track that
+        // starts there has no sound at all.
+        for (TrackSpan &t : spans) {
+            if (cutBytes >= 0 && t.end * 4 > cutBytes)
+                t.end = std::max(t.start, cutBytes / 4);
+            t.audio = t.audio && t.end > t.start;
+        }
+        m_shapes.push_back({name, scratchDir() + QLatin1Char('/') + folder, std::move(spans)});
     }
     void place(const QString &from, const QString &name)
     {

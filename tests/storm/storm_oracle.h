@@ -54,6 +54,10 @@ struct Hearing {
         const int current = core.MMC.Position() & 0xFF;
         if (s.Ply != 1 || !(s.PgmPlay == 1 || s.B == ModeTrackRepeat))
             return h;
+        // Repeat pressed before the first status update takes track 0,
+        // which the device cannot play: the disc then plays on.
+        if (s.PgmPlay == 0 && (s.RepTr < 1 || s.RepTr > core.MMC.Tracks()))
+            return h;
         for (int t = 0; t < 100; ++t)
             h.track[size_t(t)] = s.PgmPlay == 0 && t <= s.RepTr;
         for (int i = 0; s.PgmPlay == 1 && i < core.List1.count(); ++i)
