@@ -6,6 +6,7 @@
 #include "twips.h"
 
 #include <QCloseEvent>
+#include "message_box.h"
 
 Form1::Form1(const CdAudioControl::Options &device, QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint), m_skin(this), m_core(device, *this)
@@ -43,11 +44,7 @@ void Form1::Form_Load()
     m_core.Timer1.setInterval(PlayerCore::kOpenRetryMs);
 }
 
-void Form1::clearEntryLabels()
-{
-    for (QLabel *label : {m_skin.PluN[0], m_skin.PluN[1], m_skin.ContTr[0], m_skin.ContTr[1]})
-        label->clear();
-}
+void Form1::clearEntryLabels() { EntryDisplay(m_skin).clear(); }
 
 void Form1::DrawDigits()
 {
@@ -106,6 +103,15 @@ void Form1::Image2_MouseUp() { m_transport.ToggleMute(); }
 void Form1::Image5_MouseUp() { m_program.cancelReservation(); }
 
 void Form1::Picture1_MouseUp() { m_program.openEditor(); }
+
+// The keys reach the same procedures as the buttons.
+void Form1::openProgramEditor() { Picture1_MouseUp(); }
+
+void Form1::cancelReservation() { Image5_MouseUp(); }
+
+void Form1::showProductInformation() { ShowSeihin(); }
+
+void Form1::showMessage(const QString &text) { messageBoxes().tell(this, text, MessageBoxes::Icon::None); }
 
 void Form1::Image6_MouseUp() { showMinimized(); }
 

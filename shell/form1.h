@@ -1,6 +1,8 @@
 #pragma once
 
 #include "digit_display.h"
+#include "keyboard_control.h"
+#include "keyboard_targets.h"
 #include "main_skin.h"
 #include "player_core.h"
 #include "player_view.h"
@@ -13,7 +15,7 @@
 // The main window: the skin, and the player core it draws for. Loading it
 // (the constructor) sets up the state, shows the window and arms the open
 // timer; the device and the status update live in the core.
-class Form1 : public QWidget, public PlayerView {
+class Form1 : public QWidget, public PlayerView, public KeyboardTargets {
     Q_OBJECT
 public:
     explicit Form1(const CdAudioControl::Options &device, QWidget *parent = nullptr);
@@ -35,6 +37,10 @@ public:
 
     // Shows the product-information window, or brings the open one forward.
     void ShowSeihin();
+    void openProgramEditor() override;
+    void cancelReservation() override;
+    void showProductInformation() override;
+    void showMessage(const QString &text) override;
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -64,4 +70,5 @@ private:
     Transport m_transport{m_core};
     WindowPosition m_windowPosition;
     ProgramReservation m_program{m_core, *this};
+    KeyboardControl m_keyboard{this, m_core, m_transport, m_skin, *this};
 };

@@ -45,6 +45,25 @@ std::vector<CapturedRun> bridged(const std::vector<CapturedRun> &runs)
     return joined;
 }
 
+// The track-entry box in window coordinates, its fill, and the column of
+// its digits; the "+" sits left of them.
+constexpr int kEntryBoxX = 111, kEntryBoxY = 88, kEntryBoxWidth = 27, kEntryBoxHeight = 15;
+constexpr int kEntryDigitsFrom = 8;
+const QByteArray kEntryBoxFill("\x4b\xc6\xfa");
+
+// Pixels of an RGB dump of the entry box, within columns [from, to), that
+// are not its fill; -1 when the dump is not of the box.
+int inkIn(const QByteArray &box, int from, int to)
+{
+    if (box.size() != kEntryBoxWidth * kEntryBoxHeight * 3)
+        return -1;
+    int ink = 0;
+    for (int y = 0; y < kEntryBoxHeight; ++y)
+        for (int x = from; x < to; ++x)
+            ink += box.mid((y * kEntryBoxWidth + x) * 3, 3) != kEntryBoxFill;
+    return ink;
+}
+
 } // namespace
 
 class PlayerEndToEndTest : public QObject {
@@ -54,6 +73,7 @@ private slots:
     void initTestCase();
     void clicksAreHeard();
     void programPlaysInTheComposedOrder();
+    void typedTrackIsHeardAndShown();
     void cleanupTestCase();
 
 private:
@@ -61,6 +81,9 @@ private:
     void click(const QString &window, Point p);
     // The first visible window the search finds, waiting for one.
     QString findWindow(const QStringList &search);
+    void type(const QString &keys);
+    // The entry box as on the screen, RGB bytes row by row.
+    QByteArray entryBox();
     // Records until the condition holds on what was recorded, or 15 s of
     // sound went by.
     bool recordUntil(const std::function<bool(const std::vector<CapturedRun> &)> &done);
@@ -127,6 +150,24 @@ void PlayerEndToEndTest::click(const QString &window, Point p)
     xdotool.start("xdotool", {"mousemove", "--window", window, QString::number(p.x),
                               QString::number(p.y), "click", "1"});
     QVERIFY(xdotool.waitForFinished(10000));
+}
+
+void PlayerEndToEndTest::type(const QString &keys)
+{
+    QProcess xdotool;
+    xdotool.start("xdotool", {"windowfocus", "--sync", m_window, "type", keys});
+    QVERIFY(xdotool.waitForFinished(10000));
+}
+
+QByteArray PlayerEndToEndTest::entryBox()
+{
+    QProcess import;
+    import.start("import", {"-window", m_window, "-crop",
+                            QStringLiteral("%1x%2+%3+%4").arg(kEntryBoxWidth).arg(kEntryBoxHeight)
+                                .arg(kEntryBoxX).arg(kEntryBoxY),
+                            "-depth", "8", "rgb:-"});
+    import.waitForFinished(10000);
+    return import.readAllStandardOutput();
 }
 
 std::vector<CapturedRun> PlayerEndToEndTest::coded() const
@@ -243,6 +284,33 @@ void PlayerEndToEndTest::programPlaysInTheComposedOrder()
     QVERIFY(recordUntil([&](const auto &runs) { return bridged(runs).size() > before + 3; }));
     QVERIFY2(near(bridged(coded())[before + 3].first, start(3)), qPrintable(describeRuns(coded())));
     click(kStop);
+}
+
+void PlayerEndToEndTest::typedTrackIsHeardAndShown()
+{
+    if (QStandardPaths::findExecutable("import").isEmpty())
+        QSKIP("needs ImageMagick's import for screenshots");
+    QCOMPARE(inkIn(entryBox(), 0, kEntryBoxWidth), 0);
+    const size_t heardBefore = coded().size();
+    type("+");
+    QVERIFY(recordUntil([&](const auto &) { return inkIn(entryBox(), 0, kEntryDigitsFrom) > 0; }));
+    QCOMPARE(inkIn(entryBox(), kEntryDigitsFrom, kEntryBoxWidth), 0);
+
+    // Track 3 from its first frame, and its number in the box, without the "+".
+    type("03");
+    const qint64 typedAt = recordedMs();
+    QVERIFY(recordUntil([&](const auto &runs) { return runs.size() > heardBefore && runs.back().count > 22050; }));
+    const qint64 startAt = coded().back().first - sectorStart(2 * kTrackSectors);
+    QVERIFY2(startAt >= 0 && startAt < 50 * kFramesPerMs, qPrintable(describeRuns(coded())));
+    const QByteArray shown = entryBox();
+    QVERIFY(inkIn(shown, kEntryDigitsFrom, kEntryBoxWidth) > 0);
+    QCOMPARE(inkIn(shown, 0, kEntryDigitsFrom), 0);
+
+    // Five ticks of a second after the last key the box is empty again.
+    QVERIFY(recordUntil([&](const auto &) { return inkIn(entryBox(), 0, kEntryBoxWidth) == 0; }));
+    const qint64 shownMs = recordedMs() - typedAt;
+    qInfo("typed number shown for %lld ms", shownMs);
+    QVERIFY2(shownMs > 4000 && shownMs < 9000, qPrintable(QString::number(shownMs)));
 }
 
 QTEST_GUILESS_MAIN(PlayerEndToEndTest)
