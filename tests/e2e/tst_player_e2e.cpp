@@ -72,8 +72,10 @@ class PlayerEndToEndTest : public QObject {
 private slots:
     void initTestCase();
     void clicksAreHeard();
-    void programPlaysInTheComposedOrder();
     void typedTrackIsHeardAndShown();
+    // Last: a finished program stays reserved, and typed numbers then only
+    // show a message.
+    void programPlaysInTheComposedOrder();
     void cleanupTestCase();
 
 private:
