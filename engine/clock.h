@@ -38,6 +38,8 @@ public:
     void setInterval(int ms);
     int interval() const { return m_interval; }
     void stop() { setInterval(0); }
+    // The clock it runs on, so that timers that belong together share one.
+    Clock *clock() const { return m_clock; }
 
     qint64 dueAt() const { return m_dueAt; }
 

@@ -136,7 +136,15 @@ void Sequencing::selectEntry(int index)
     m_core.state.LstCnt = qint16(m_core.List1.listIndex());
 }
 
-void Sequencing::playSelectedEntry() { playTrack(m_core.List1.selectedText().toInt()); }
+void Sequencing::playSelectedEntry()
+{
+    const int track = m_core.List1.selectedText().toInt();
+    if (track > m_core.MMC.Tracks()) {
+        m_core.command(kStop);
+        return;
+    }
+    playTrack(track);
+}
 
 void Sequencing::playTrack(int track)
 {

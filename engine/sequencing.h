@@ -19,6 +19,11 @@ public:
     // 2 back), wrapping at both ends in either program mode; plays the
     // entry reached and leaves Ply, Stp and Pose alone.
     void StepPgm();
+    // Plays the selected program entry from the start of its track. An
+    // entry beyond the disc now in the drive (another disc came in since
+    // the program was composed) plays nothing: the device is stopped, and
+    // the next check steps on to the following entry.
+    void playSelectedEntry();
 
 protected:
     PlayerCore &m_core;
@@ -32,6 +37,5 @@ private:
     void advanceProgram();
     void endProgram();
     void selectEntry(int index);
-    void playSelectedEntry();
     void playTrack(int track);
 };

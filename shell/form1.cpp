@@ -6,6 +6,7 @@
 #include "twips.h"
 
 #include <QCloseEvent>
+#include "message_box.h"
 
 Form1::Form1(const CdAudioControl::Options &device, QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint), m_skin(this), m_core(device, *this)
@@ -15,6 +16,8 @@ Form1::Form1(const CdAudioControl::Options &device, QWidget *parent)
                 [this, i](Qt::MouseButton button) { ContP_MouseDown(i, button); });
     connect(m_skin.Image1, &PictureButton::released, this, &Form1::Image1_MouseUp);
     connect(m_skin.Image2, &PictureButton::released, this, &Form1::Image2_MouseUp);
+    connect(m_skin.Image5, &PictureButton::released, this, &Form1::Image5_MouseUp);
+    connect(m_skin.Picture1, &PictureButton::released, this, &Form1::Picture1_MouseUp);
     connect(m_skin.Image6, &PictureButton::released, this, &Form1::Image6_MouseUp);
     connect(m_skin.Image7, &PictureButton::released, this, &Form1::Image7_MouseUp);
     connect(m_skin.Label1, &DragHandle::pressed, this, &Form1::Label1_MouseDown);
@@ -41,11 +44,7 @@ void Form1::Form_Load()
     m_core.Timer1.setInterval(PlayerCore::kOpenRetryMs);
 }
 
-void Form1::clearEntryLabels()
-{
-    for (QLabel *label : {m_skin.PluN[0], m_skin.PluN[1], m_skin.ContTr[0], m_skin.ContTr[1]})
-        label->clear();
-}
+void Form1::clearEntryLabels() { EntryDisplay(m_skin).clear(); }
 
 void Form1::DrawDigits()
 {
@@ -101,6 +100,19 @@ void Form1::Image1_MouseUp() { m_transport.Repeat(); }
 
 void Form1::Image2_MouseUp() { m_transport.ToggleMute(); }
 
+void Form1::Image5_MouseUp() { m_program.cancelReservation(); }
+
+void Form1::Picture1_MouseUp() { m_program.openEditor(); }
+
+// The keys reach the same procedures as the buttons.
+void Form1::openProgramEditor() { Picture1_MouseUp(); }
+
+void Form1::cancelReservation() { Image5_MouseUp(); }
+
+void Form1::showProductInformation() { ShowSeihin(); }
+
+void Form1::showMessage(const QString &text) { messageBoxes().tell(this, text, MessageBoxes::Icon::None); }
+
 void Form1::Image6_MouseUp() { showMinimized(); }
 
 // Exit stops the disc before the device is let go; closing the window
@@ -120,8 +132,12 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::Form_QueryUnload() { m_core.command(QStringLiteral("close")); }
 
-void Form1::Form_Unload() { m_core.unload(); }
-
+// An open editor would keep the application running without its window.
+void Form1::Form_Unload()
+{
+    m_program.closeEditor();
+    m_core.unload();
+}
 // A left press moves the window (the handle does that) and the position
 // is kept once the move is over; any other press keeps it as it is.
 void Form1::Label1_MouseDown(Qt::MouseButton button)

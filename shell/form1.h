@@ -1,9 +1,12 @@
 #pragma once
 
 #include "digit_display.h"
+#include "keyboard_control.h"
+#include "keyboard_targets.h"
 #include "main_skin.h"
 #include "player_core.h"
 #include "player_view.h"
+#include "program_reservation.h"
 #include "transport.h"
 #include "window_position.h"
 
@@ -12,7 +15,7 @@
 // The main window: the skin, and the player core it draws for. Loading it
 // (the constructor) sets up the state, shows the window and arms the open
 // timer; the device and the status update live in the core.
-class Form1 : public QWidget, public PlayerView {
+class Form1 : public QWidget, public PlayerView, public KeyboardTargets {
     Q_OBJECT
 public:
     explicit Form1(const CdAudioControl::Options &device, QWidget *parent = nullptr);
@@ -22,6 +25,7 @@ public:
     PlayerCore &core() { return m_core; }
     MainSkin &skin() { return m_skin; }
     Transport &transport() { return m_transport; }
+    ProgramReservation &program() { return m_program; }
 
     void DrawDigits() override;
     void DrawIndicators() override;
@@ -33,6 +37,10 @@ public:
 
     // Shows the product-information window, or brings the open one forward.
     void ShowSeihin();
+    void openProgramEditor() override;
+    void cancelReservation() override;
+    void showProductInformation() override;
+    void showMessage(const QString &text) override;
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -46,6 +54,8 @@ private:
     void ContP_MouseDown(int index, Qt::MouseButton button);
     void Image1_MouseUp();
     void Image2_MouseUp();
+    void Image5_MouseUp();
+    void Picture1_MouseUp();
     void Image6_MouseUp();
     void Image7_MouseUp();
     void Label1_MouseDown(Qt::MouseButton button);
@@ -59,4 +69,6 @@ private:
     PlayerCore m_core;
     Transport m_transport{m_core};
     WindowPosition m_windowPosition;
+    ProgramReservation m_program{m_core, *this};
+    KeyboardControl m_keyboard{this, m_core, m_transport, m_skin, *this};
 };

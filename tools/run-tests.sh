@@ -6,10 +6,15 @@ set -euo pipefail
 build=${1:-build}
 started_x=""
 if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
-  display=:$((90 + RANDOM % 100))
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and writes its number once it is
+  # ready: a guessed number may belong to another server already.
+  ready=$(mktemp -u)
+  mkfifo "$ready"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
   started_x=$!
-  export DISPLAY=$display
   trap '[ -n "$started_x" ] && kill "$started_x" 2>/dev/null || true' EXIT
+  read -r display <"$ready" || true
+  rm -f "$ready"
+  [ -n "$display" ] && export DISPLAY=:$display
 fi
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 600

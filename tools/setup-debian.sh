@@ -11,7 +11,7 @@ packages=(
   # run: the fonts the skin names, and Wayland for sessions without an X server
   fonts-ipafont-gothic fonts-dejavu-core qt6-wayland
   # test: a private sound server with its tools, a virtual X server, clicks
-  pulseaudio pulseaudio-utils xvfb xdotool
+  pulseaudio pulseaudio-utils xvfb xdotool imagemagick
   # test: a window manager for the window test
   openbox
   # test: a private session bus, and the checkers of the desktop files

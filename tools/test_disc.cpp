@@ -280,11 +280,10 @@ std::string cueText(const std::vector<PlacedTrack> &placed, const std::string &b
     return out.str();
 }
 
-// libcdio's cdrdao reader takes the FILE start as the track's place on the
-// disc and does not understand "#offset" there, and it mistakes a DATAFILE
-// length for a start. With one bin the file offset and the disc position
-// coincide, so "FILE name start length" on every track, data tracks
-// included, says the same thing to cdrdao and to libcdio.
+// One bin holds every track, so each track names its part of it: audio by
+// its start and length, data by its byte offset and length, as cdrdao's
+// read-cd writes them. cdrdao takes raw audio as big-endian; SWAP says that
+// this bin's is little-endian, as a cue sheet's is.
 std::string tocText(const std::vector<PlacedTrack> &placed, const std::string &binName)
 {
     const bool anyData = std::any_of(placed.begin(), placed.end(),
@@ -293,9 +292,12 @@ std::string tocText(const std::vector<PlacedTrack> &placed, const std::string &b
     out << (anyData ? "CD_ROM" : "CD_DA") << "\n";
     for (const PlacedTrack &t : placed) {
         out << "\n// Track " << t.number << "\n";
-        out << "TRACK " << (t.data ? "MODE1_RAW" : "AUDIO") << "\n";
-        out << "FILE \"" << binName << "\" " << msf(t.pregapStart) << " "
-            << msf(t.end - t.pregapStart) << "\n";
+        if (t.data)
+            out << "TRACK MODE1_RAW\nDATAFILE \"" << binName << "\" #"
+                << t.pregapStart * kTestSectorBytes << " ";
+        else
+            out << "TRACK AUDIO\nFILE \"" << binName << "\" SWAP " << msf(t.pregapStart) << " ";
+        out << msf(t.end - t.pregapStart) << "\n";
         if (t.pregapStart < t.start)
             out << "START " << msf(t.start - t.pregapStart) << "\n";
     }

@@ -1,15 +1,15 @@
 #include "disc_source.h"
 
 #include "audio_output.h"
+#include "cue_sheet.h"
+#include "image_files.h"
 #include "disc_text_reader.h"
 #include "problem_report.h"
+#include "sheet_reader.h"
+#include "toc_sheet.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
@@ -55,35 +55,6 @@ QString fileIdentity(const QString &path)
         .arg(qlonglong(st.st_size))
         .arg(qlonglong(st.st_mtim.tv_sec))
         .arg(qlonglong(st.st_mtim.tv_nsec));
-}
-
-// The data files a cue sheet names, resolved against its folder.
-QStringList cueDataFiles(const QString &cuePath)
-{
-    QFile file(cuePath);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 20))
-        return {};
-    static const QRegularExpression fileLine(
-        QStringLiteral("^\\s*FILE\\s+(?:\"([^\"]+)\"|(\\S+))"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
-    const QString text = QString::fromUtf8(file.readAll());
-    const QDir dir = QFileInfo(cuePath).absoluteDir();
-    QStringList names;
-    for (auto it = fileLine.globalMatch(text); it.hasNext();) {
-        const auto m = it.next();
-        const QString name = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
-        names << QDir::cleanPath(dir.absoluteFilePath(name));
-    }
-    return names;
-}
-
-// Changes when the image or the data file it names is replaced or removed.
-QString imageIdentity(const QString &path)
-{
-    QString identity = fileIdentity(path);
-    for (const QString &data : cueDataFiles(path))
-        identity += QLatin1Char('|') + fileIdentity(data);
-    return identity;
 }
 
 } // namespace
@@ -136,31 +107,23 @@ std::unique_ptr<DiscSource> DiscSource::open(const QString &requested, ProblemRe
         report->say(QStringLiteral("%1: no such drive or disc image").arg(path));
         return nullptr;
     }
+    const QString problem = pathProblem(path, FileRole::Device);
+    if (!problem.isEmpty()) {
+        report->say(QStringLiteral("%1 %2").arg(path, problem));
+        return nullptr;
+    }
 
     const QByteArray native = QFile::encodeName(path);
     const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("cue") || suffix == QLatin1String("toc"))
+        return source->openSheet(suffix == QLatin1String("toc")) ? std::move(source) : nullptr;
     CdIo_t *cdio = nullptr;
     if (isBlockDevice(path)) {
         cdio = cdio_open(native.constData(), DRIVER_DEVICE);
-    } else if (suffix == QLatin1String("cue")) {
-        source->m_isImage = true;
-        const QStringList files = cueDataFiles(path);
-        if (!files.isEmpty() && !QFileInfo::exists(files.first())) {
-            report->say(QStringLiteral("%1: its data file %2 is missing").arg(path, files.first()));
-            return nullptr;
-        }
-        const QString sheet = source->cueWithAgreeingName(path, files);
-        cdio = cdio_open_cue(QFile::encodeName(sheet).constData());
-    } else if (suffix == QLatin1String("toc")) {
-        source->m_isImage = true;
-        const QString sheet = source->tocWithAbsolutePaths(path);
-        cdio = cdio_open(QFile::encodeName(sheet).constData(), DRIVER_CDRDAO);
-    } else if (suffix == QLatin1String("nrg")) {
-        source->m_isImage = true;
-        cdio = cdio_open(native.constData(), DRIVER_NRG);
     } else {
         source->m_isImage = true;
-        cdio = cdio_open(native.constData(), DRIVER_UNKNOWN);
+        cdio = cdio_open(native.constData(),
+                         suffix == QLatin1String("nrg") ? DRIVER_NRG : DRIVER_UNKNOWN);
     }
 
     if (!cdio) {
@@ -175,66 +138,45 @@ std::unique_ptr<DiscSource> DiscSource::open(const QString &requested, ProblemRe
     return source;
 }
 
-// A copy of a cue sheet or toc file in a private folder, with its data file
-// lines rewritten; the original when that cannot be made.
-QString DiscSource::rewrittenSheet(const QString &path, const QString &name,
-                                   const std::function<QString(QString)> &rewrite)
+// Cue sheets and toc files are read here rather than by libcdio, whose
+// readers take the data from <sheet>.bin whatever the sheet names and
+// misplace the tracks of toc files with several files, SILENCE, PREGAP or
+// START.
+bool DiscSource::openSheet(bool toc)
 {
-    auto dir = std::make_unique<QTemporaryDir>();
-    QFile original(path);
-    if (!dir->isValid() || !original.open(QIODevice::ReadOnly) || original.size() > (1 << 20))
-        return path;
-    QFile copy(dir->filePath(name));
-    if (!copy.open(QIODevice::WriteOnly))
-        return path;
-    copy.write(rewrite(QString::fromUtf8(original.readAll())).toUtf8());
-    copy.close();
-    m_sheetCopy = std::move(dir);
-    return copy.fileName();
+    m_isImage = true;
+    QString problem;
+    const QByteArray text = readSheetText(m_path, &problem);
+    if (!problem.isEmpty()) {
+        m_report->say(QStringLiteral("%1 %2").arg(m_path, problem));
+        return false;
+    }
+    const DataFileLookup lookup = dataFileLookup(m_path);
+    SheetResult sheet = toc ? readTocFile(text, lookup) : readCueSheet(text, lookup);
+    if (!sheet.ok()) {
+        m_report->say(QStringLiteral("%1: %2").arg(m_path, sheet.refusal));
+        return false;
+    }
+    m_sheet = std::make_unique<SheetReader>(std::move(sheet.image));
+    m_toc = m_sheet->toc();
+    m_toc.setText(m_sheet->image().text);
+    if (!m_toc.hasAudio())
+        m_report->say(QStringLiteral("%1: the disc has no audio tracks").arg(m_path));
+    rememberImageIdentity();
+    return true;
 }
 
-// libcdio reads the data of <name>.cue from <name>.bin whatever the sheet
-// names; give it a sheet and a link whose names agree.
-QString DiscSource::cueWithAgreeingName(const QString &path, const QStringList &files)
+// Changes when the image or a data file it names is replaced or removed.
+QString DiscSource::imageIdentity() const
 {
-    const QFileInfo info(path);
-    const QString expected = info.absolutePath() + QLatin1Char('/') + info.completeBaseName()
-                             + QStringLiteral(".bin");
-    if (files.size() != 1 || QDir::cleanPath(files.first()) == QDir::cleanPath(expected))
-        return path;
-    const QString sheet = rewrittenSheet(path, QStringLiteral("disc.cue"), [](QString text) {
-        static const QRegularExpression fileLine(
-            QStringLiteral("^(\\s*FILE\\s+)(?:\"[^\"]+\"|\\S+)"),
-            QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
-        return text.replace(fileLine, QStringLiteral("\\1\"disc.bin\""));
-    });
-    if (sheet == path || !QFile::link(files.first(), m_sheetCopy->filePath(QStringLiteral("disc.bin"))))
-        return path;
-    return sheet;
+    QString identity = fileIdentity(m_path);
+    if (m_sheet)
+        for (const QString &data : m_sheet->image().dataFiles)
+            identity += QLatin1Char('|') + fileIdentity(data);
+    return identity;
 }
 
-// libcdio opens the data files a toc file names relative to the current
-// folder, not the toc's own: name them absolutely.
-QString DiscSource::tocWithAbsolutePaths(const QString &path)
-{
-    const QDir dir = QFileInfo(path).absoluteDir();
-    return rewrittenSheet(path, QStringLiteral("disc.toc"), [dir](const QString &text) {
-        static const QRegularExpression fileLine(
-            QStringLiteral("^(\\s*(?:FILE|DATAFILE|AUDIOFILE)\\s+)\"([^\"]+)\""),
-            QRegularExpression::MultilineOption);
-        QString out;
-        qsizetype last = 0;
-        for (auto it = fileLine.globalMatch(text); it.hasNext();) {
-            const auto m = it.next();
-            out += text.mid(last, m.capturedStart() - last) + m.captured(1) + QLatin1Char('"')
-                   + QDir::cleanPath(dir.absoluteFilePath(m.captured(2))) + QLatin1Char('"');
-            last = m.capturedEnd();
-        }
-        return out + text.mid(last);
-    });
-}
-
-void DiscSource::rememberImageIdentity() { m_identity = imageIdentity(m_path); }
+void DiscSource::rememberImageIdentity() { m_identity = imageIdentity(); }
 
 bool DiscSource::readToc()
 {
@@ -320,7 +262,9 @@ bool DiscSource::readWithParanoia(qint64 lsn, char *out)
 bool DiscSource::readSector(qint64 lsn, char *out)
 {
     bool ok = false;
-    if (m_h->cdio) {
+    if (m_sheet) {
+        ok = m_sheet->readSector(lsn, out);
+    } else if (m_h->cdio) {
         if (m_isImage)
             ok = cdio_read_audio_sectors(m_h->cdio, out, lsn_t(lsn), 1) == DRIVER_OP_SUCCESS;
         else
@@ -337,12 +281,13 @@ bool DiscSource::readSector(qint64 lsn, char *out)
 bool DiscSource::mediaChanged()
 {
     if (m_isImage)
-        return imageIdentity(m_path) != m_identity;
+        return imageIdentity() != m_identity;
     return m_h->cdio && cdio_get_media_changed(m_h->cdio) == 1;
 }
 
 void DiscSource::eject()
 {
+    m_sheet.reset();
     closeParanoia();
     if (!m_h->cdio)
         return;

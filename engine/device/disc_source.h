@@ -4,11 +4,10 @@
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class ProblemReport;
-class QTemporaryDir;
+class SheetReader;
 
 // One opened disc: a CD drive or a disc image read through libcdio. Not
 // thread-safe: the disc thread owns it. Reads never retry without end: a
@@ -40,14 +39,12 @@ private:
     bool readWithParanoia(qint64 lsn, char *out);
     void closeParanoia();
     void rememberImageIdentity();
-    QString rewrittenSheet(const QString &path, const QString &name,
-                           const std::function<QString(QString)> &rewrite);
-    QString cueWithAgreeingName(const QString &path, const QStringList &files);
-    QString tocWithAbsolutePaths(const QString &path);
+    bool openSheet(bool toc);
+    QString imageIdentity() const;
 
     struct Handles;
     std::unique_ptr<Handles> m_h;
-    std::unique_ptr<QTemporaryDir> m_sheetCopy;
+    std::unique_ptr<SheetReader> m_sheet;  // a cue sheet or toc file
     ProblemReport *m_report = nullptr;
     DiscToc m_toc;
     bool m_isImage = false;

@@ -8,38 +8,51 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cdio/cdio.h>
+#include "cue_sheet.h"
+#include "image_files.h"
+#include "sheet_reader.h"
+#include "toc_sheet.h"
 
 #include <cmath>
 #include <memory>
 
 namespace {
 
-struct CdioCloser {
-    void operator()(CdIo_t *p) const { cdio_destroy(p); }
+// The images as the player reads them.
+class Image {
+public:
+    explicit Image(const QString &path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        const DataFileLookup lookup = dataFileLookup(path);
+        SheetResult sheet = path.endsWith(".toc") ? readTocFile(file.readAll(), lookup)
+                                                  : readCueSheet(file.readAll(), lookup);
+        if (sheet.ok())
+            m_reader = std::make_unique<SheetReader>(std::move(sheet.image));
+    }
+    explicit operator bool() const { return m_reader != nullptr; }
+    int tracks() const { return int(sheet().size()); }
+    qint64 leadout() const { return sheet().back().regionEnd(); }
+    const SheetTrack &track(int number) const { return sheet()[size_t(number - 1)]; }
+    // INDEX 00, or -1 when the track has no pregap.
+    qint64 pregap(int number) const
+    {
+        return track(number).pregapSectors ? track(number).regionStart : -1;
+    }
+    QByteArray sector(qint64 lsn) const
+    {
+        QByteArray bytes(kTestSectorBytes, '\0');
+        if (!m_reader->readSector(lsn, bytes.data()))
+            return {};
+        return bytes;
+    }
+
+private:
+    const std::vector<SheetTrack> &sheet() const { return m_reader->image().tracks; }
+    std::unique_ptr<SheetReader> m_reader;
 };
-using Cdio = std::unique_ptr<CdIo_t, CdioCloser>;
-
-// libcdio's toc reader opens the files a toc names relative to the working
-// directory rather than to the toc, so a toc is opened from its own folder.
-Cdio openImage(const QString &path)
-{
-    if (!path.endsWith(".toc"))
-        return Cdio(cdio_open_cue(QFile::encodeName(path).constData()));
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(QFileInfo(path).absolutePath());
-    Cdio cd(cdio_open_cdrdao(QFile::encodeName(path).constData()));
-    QDir::setCurrent(previous);
-    return cd;
-}
-
-QByteArray readSector(CdIo_t *cd, lsn_t lsn)
-{
-    QByteArray sector(kTestSectorBytes, '\0');
-    if (cdio_read_audio_sectors(cd, sector.data(), lsn, 1) != DRIVER_OP_SUCCESS)
-        return {};
-    return sector;
-}
 
 int16_t sampleAt(const QByteArray &bytes, qint64 index)
 {
@@ -79,8 +92,8 @@ bool isSilent(const QByteArray &sector)
 }
 
 struct ExpectedTrack {
-    lsn_t start;
-    lsn_t pregap;  // CDIO_INVALID_LSN when the track has no INDEX 00
+    qint64 start;
+    qint64 pregap;  // -1 when the track has no INDEX 00
     bool data;
 };
 
@@ -99,8 +112,8 @@ private slots:
     void codedSignalRejectsWhatIsNotCoded();
     void codedSectorBytesAreLittleEndian();
 
-    void libcdioReadsTheLayout_data();
-    void libcdioReadsTheLayout();
+    void imagesReadAsLaidOut_data();
+    void imagesReadAsLaidOut();
     void binNameIsWhatTheCueAndTocName();
     void sparseFullLengthDisc();
     void truncatedBin();
@@ -169,21 +182,20 @@ void TestDiscTest::codedSectorBytesAreLittleEndian()
              QByteArray(reinterpret_cast<const char *>(last), 4));
 }
 
-void TestDiscTest::libcdioReadsTheLayout_data()
+void TestDiscTest::imagesReadAsLaidOut_data()
 {
     QTest::addColumn<TestDiscLayout>("disc");
     QTest::addColumn<std::vector<ExpectedTrack>>("expected");
-    QTest::addColumn<lsn_t>("leadout");
-    QTest::addColumn<bool>("tocLeadoutReliable");
+    QTest::addColumn<qint64>("leadout");
 
-    const lsn_t none = CDIO_INVALID_LSN;
+    const qint64 none = -1;
     {
         TestDiscLayout disc = tracksOfSeconds({10, 5, 2});
         QTest::newRow("audio only") << disc
                                     << std::vector<ExpectedTrack>{{0, none, false},
                                                                   {750, none, false},
                                                                   {1125, none, false}}
-                                    << lsn_t(1275) << true;
+                                    << qint64(1275);
     }
     {
         TestDiscLayout disc = tracksOfSeconds({10, 5, 2});
@@ -193,7 +205,7 @@ void TestDiscTest::libcdioReadsTheLayout_data()
                                  << std::vector<ExpectedTrack>{{0, none, false},
                                                                {900, 750, false},
                                                                {1308, 1275, false}}
-                                 << lsn_t(1458) << false;
+                                 << qint64(1458);
     }
     {
         TestDiscLayout disc = tracksOfSeconds({4, 3});
@@ -203,7 +215,7 @@ void TestDiscTest::libcdioReadsTheLayout_data()
                                     << std::vector<ExpectedTrack>{{0, none, true},
                                                                   {1650, 1500, false},
                                                                   {1950, none, false}}
-                                    << lsn_t(2175) << true;
+                                    << qint64(2175);
     }
     {
         TestDiscLayout disc = tracksOfSeconds({4, 3});
@@ -212,7 +224,7 @@ void TestDiscTest::libcdioReadsTheLayout_data()
                                    << std::vector<ExpectedTrack>{{0, none, false},
                                                                  {300, none, false},
                                                                  {525, none, true}}
-                                   << lsn_t(2025) << true;
+                                   << qint64(2025);
     }
     {
         TestDiscLayout disc = tracksOfSeconds({4, 3});
@@ -220,59 +232,50 @@ void TestDiscTest::libcdioReadsTheLayout_data()
         QTest::newRow("data last after a pregap")
             << disc
             << std::vector<ExpectedTrack>{{0, none, false}, {300, none, false}, {675, 525, true}}
-            << lsn_t(2175) << false;
+            << qint64(2175);
     }
 }
 
-void TestDiscTest::libcdioReadsTheLayout()
+void TestDiscTest::imagesReadAsLaidOut()
 {
     QFETCH(TestDiscLayout, disc);
     QFETCH(std::vector<ExpectedTrack>, expected);
-    QFETCH(lsn_t, leadout);
-    QFETCH(bool, tocLeadoutReliable);
+    QFETCH(qint64, leadout);
 
     disc.writeToc = true;
     const QString base = path(QString("layout-%1").arg(QTest::currentDataTag()).replace(' ', '-'));
     TestDiscFiles files;
     std::string error;
     QVERIFY2(writeTestDisc(base.toStdString(), disc, &files, &error), error.c_str());
-    QCOMPARE(QFileInfo(QString::fromStdString(files.bin)).size(), qint64(leadout) * kTestSectorBytes);
+    QCOMPARE(QFileInfo(QString::fromStdString(files.bin)).size(), leadout * kTestSectorBytes);
 
-    for (const std::string &image : {files.cue, files.toc}) {
-        const bool toc = image == files.toc;
-        Cdio cd = openImage(QString::fromStdString(image));
-        QVERIFY2(cd, image.c_str());
-        QCOMPARE(int(cdio_get_first_track_num(cd.get())), 1);
-        QCOMPARE(int(cdio_get_num_tracks(cd.get())), int(expected.size()));
-        // libcdio's toc reader measures the last track's FILE length from
-        // START instead of from the file start, so a pregap on the last
-        // track makes the disc look longer than its bin.
-        if (!toc || tocLeadoutReliable)
-            QCOMPARE(cdio_get_track_lsn(cd.get(), CDIO_CDROM_LEADOUT_TRACK), leadout);
-
+    for (const std::string &name : {files.cue, files.toc}) {
+        const Image image(QString::fromStdString(name));
+        QVERIFY2(image, name.c_str());
+        QCOMPARE(image.tracks(), int(expected.size()));
+        QCOMPARE(image.leadout(), leadout);
         for (size_t i = 0; i < expected.size(); ++i) {
-            const track_t t = track_t(i + 1);
+            const int t = int(i + 1);
             const ExpectedTrack &e = expected[i];
-            QCOMPARE(cdio_get_track_lsn(cd.get(), t), e.start);
-            QCOMPARE(cdio_get_track_format(cd.get(), t), e.data ? TRACK_FORMAT_DATA : TRACK_FORMAT_AUDIO);
-            QCOMPARE(cdio_get_track_pregap_lsn(cd.get(), t), e.pregap);
+            QCOMPARE(image.track(t).index1(), e.start);
+            QCOMPARE(image.track(t).audio, !e.data);
+            QCOMPARE(image.pregap(t), e.pregap);
 
-            const lsn_t end = i + 1 < expected.size()
-                ? (expected[i + 1].pregap != CDIO_INVALID_LSN ? expected[i + 1].pregap
-                                                              : expected[i + 1].start)
+            const qint64 end = i + 1 < expected.size()
+                ? (expected[i + 1].pregap >= 0 ? expected[i + 1].pregap : expected[i + 1].start)
                 : leadout;
-            const lsn_t from = e.pregap != CDIO_INVALID_LSN ? e.pregap : e.start;
-            for (lsn_t lsn : {from, e.start, end - 1}) {
-                const QByteArray sector = readSector(cd.get(), lsn);
+            const qint64 from = e.pregap >= 0 ? e.pregap : e.start;
+            for (qint64 lsn : {from, e.start, end - 1}) {
+                const QByteArray sector = image.sector(lsn);
                 if (e.data) {
                     QVERIFY(isTestDataSector(reinterpret_cast<const uint8_t *>(sector.constData())));
                     QVERIFY2(!anyFrameDecodes(sector), "a data sector must never pass for audio");
                     // Header address is the sector's own, in BCD MSF.
-                    const int a = lsn + 150;
+                    const qint64 a = lsn + 150;
                     QCOMPARE(uint8_t(sector[14]), uint8_t(((a % 75) / 10) << 4 | (a % 75) % 10));
                 } else {
                     QVERIFY2(holdsCodedSector(sector, uint32_t(lsn)),
-                             qPrintable(QString("%1 sector %2").arg(toc ? "toc" : "cue").arg(lsn)));
+                             qPrintable(QString("%1 sector %2").arg(name.c_str()).arg(lsn)));
                 }
             }
         }
@@ -298,11 +301,11 @@ void TestDiscTest::binNameIsWhatTheCueAndTocName()
     QVERIFY(toc.open(QIODevice::ReadOnly));
     QCOMPARE(toc.readAll().count("FILE \"Other Name.bin\" "), 2);
 
-    // The toc reader follows the name it is given.
-    Cdio cd = openImage(path("named.toc"));
-    QVERIFY(cd);
-    QCOMPARE(int(cdio_get_num_tracks(cd.get())), 2);
-    QVERIFY(holdsCodedSector(readSector(cd.get(), 374), 374));
+    // The toc follows the name it is given.
+    const Image image(path("named.toc"));
+    QVERIFY(image);
+    QCOMPARE(image.tracks(), 2);
+    QVERIFY(holdsCodedSector(image.sector(374), 374));
 }
 
 void TestDiscTest::sparseFullLengthDisc()
@@ -319,19 +322,19 @@ void TestDiscTest::sparseFullLengthDisc()
     QVERIFY2(writeTestDisc(path("long").toStdString(), disc, &files, &error), error.c_str());
     QCOMPARE(QFileInfo(QString::fromStdString(files.bin)).size(), total * kTestSectorBytes);
 
-    Cdio cd = openImage(QString::fromStdString(files.cue));
-    QVERIFY(cd);
-    QCOMPARE(int(cdio_get_num_tracks(cd.get())), 99);
-    QCOMPARE(cdio_get_track_lsn(cd.get(), CDIO_CDROM_LEADOUT_TRACK), lsn_t(total));
-    QCOMPARE(cdio_get_track_lsn(cd.get(), 50), lsn_t(49 * each));
+    const Image image(QString::fromStdString(files.cue));
+    QVERIFY(image);
+    QCOMPARE(image.tracks(), 99);
+    QCOMPARE(image.leadout(), qint64(total));
+    QCOMPARE(image.track(50).index1(), qint64(49 * each));
     // Both ends of every track are there, the middle is a hole.
-    const lsn_t start = lsn_t(49 * each), end = lsn_t(50 * each);
-    QVERIFY(holdsCodedSector(readSector(cd.get(), start), start));
-    QVERIFY(holdsCodedSector(readSector(cd.get(), start + 149), start + 149));
-    QVERIFY(isSilent(readSector(cd.get(), start + 150)));
-    QVERIFY(isSilent(readSector(cd.get(), end - 151)));
-    QVERIFY(holdsCodedSector(readSector(cd.get(), end - 150), end - 150));
-    QVERIFY(holdsCodedSector(readSector(cd.get(), total - 1), uint32_t(total - 1)));
+    const qint64 start = 49 * each, end = 50 * each;
+    QVERIFY(holdsCodedSector(image.sector(start), start));
+    QVERIFY(holdsCodedSector(image.sector(start + 149), start + 149));
+    QVERIFY(isSilent(image.sector(start + 150)));
+    QVERIFY(isSilent(image.sector(end - 151)));
+    QVERIFY(holdsCodedSector(image.sector(end - 150), end - 150));
+    QVERIFY(holdsCodedSector(image.sector(total - 1), uint32_t(total - 1)));
 }
 
 void TestDiscTest::truncatedBin()

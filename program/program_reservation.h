@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QPointer>
+
+class Form2;
+class PlayerCore;
+class QWidget;
+
+// The main window's two program controls, whatever reaches them (the
+// program and cancel buttons, their keys): opening the editor and
+// cancelling the reserved program.
+class ProgramReservation {
+public:
+    ProgramReservation(PlayerCore &core, QWidget &mainWindow);
+    ~ProgramReservation();
+
+    // Disables the main window and shows the editor, not modal; while one
+    // is open, it is brought to the front instead.
+    void openEditor();
+    // After a Yes to the question, drops the program and stops the disc;
+    // without a reserved program nothing happens.
+    void cancelReservation();
+
+    // The open editor, or nullptr.
+    Form2 *editor() const;
+    // Closes an open editor as its cancel button would.
+    void closeEditor();
+
+private:
+    PlayerCore &m_core;
+    QWidget &m_mainWindow;
+    QPointer<Form2> m_editor;
+};
