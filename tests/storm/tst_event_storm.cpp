@@ -106,7 +106,7 @@ public:
             const QString wrong = unexplainedFrame(m_output.data(), hearing, discs);
             if (!wrong.isEmpty())
                 fail(wrong + describe(hearing, discs) + QStringLiteral("; heard in the step: ")
-                     + describeRuns(capturedRuns(m_output.data())));
+                     + describeRuns(capturedRuns(m_output.data())).left(300));
             check();
         }
     }
