@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "exit_deadline.h"
 #include "form1.h"
 #include "mpris_service.h"
 #include "single_instance.h"
@@ -58,5 +59,9 @@ int main(int argc, char *argv[])
     Form1 form(device);
     MprisService mpris(form.core(), form.transport());
     mpris.registerOn(QDBusConnection::sessionBus());
-    return app.exec();
+    const int status = app.exec();
+    // Neither the next start nor the end of this one waits for the device.
+    instance.release();
+    endProcessWithin(kTeardownGraceMs, status);
+    return status;
 }

@@ -1,7 +1,9 @@
 // One player at a time, with real player processes: a second start ends at
 // once with status 0, and the lock a killed player left behind is taken
-// over by the next start.
+// over by the next start. A lock no player holds never keeps the player
+// from starting, whatever is found in its place.
 #include "single_instance.h"
+#include "stderr_capture.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -10,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // Only bounds a wait on another process; nothing is timed by it.
@@ -55,9 +60,18 @@ private slots:
     void secondLockInTheSameSessionFails();
     void secondStartEndsAtOnceAndKilledPlayerIsTakenOver();
     void helpAndVersion();
+    void damagedLockIsTakenOverWithOneLine_data();
+    void damagedLockIsTakenOverWithOneLine();
+    void damagedLockOfARunningPlayerStillHolds();
+    void lockThatCannotBeHadLetsThePlayerRun_data();
+    void lockThatCannotBeHadLetsThePlayerRun();
+    void realPlayerStartsOverDamagedLocks_data();
+    void realPlayerStartsOverDamagedLocks();
 
 private:
-    void startPlayer(QProcess &player, const QStringList &extra = {});
+    void startPlayer(QProcess &player, const QStringList &extra = {},
+                     QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel);
+    void plantLock(const QString &kind);
     QString lockPath() const { return m_runtime->path() + QStringLiteral("/velor-cdplayer.lock"); }
 
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -84,13 +98,14 @@ void TestSingleInstance::cleanup()
 }
 
 // A player on a runtime directory of its own, with a disc that is not there.
-void TestSingleInstance::startPlayer(QProcess &player, const QStringList &extra)
+void TestSingleInstance::startPlayer(QProcess &player, const QStringList &extra,
+                                     QProcess::ProcessChannelMode channels)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     player.setProcessEnvironment(env);
-    player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    player.setProcessChannelMode(channels);
     const QStringList args = extra.isEmpty()
         ? QStringList{QStringLiteral("--device"), m_runtime->path() + QStringLiteral("/none.cue")}
         : extra;
@@ -146,6 +161,123 @@ void TestSingleInstance::helpAndVersion()
     QCOMPARE(version.exitCode(), 0);
     QVERIFY(version.readAllStandardOutput().contains(VELOR_VERSION));
     QVERIFY2(!QFileInfo::exists(lockPath()), "printing help or version takes no lock");
+}
+
+// What may be found at the lock path when no player runs.
+void TestSingleInstance::plantLock(const QString &kind)
+{
+    const QByteArray path = QFile::encodeName(lockPath());
+    if (kind == QLatin1String("directory")) {
+        QVERIFY(QDir().mkpath(lockPath()));
+        return;
+    }
+    if (kind == QLatin1String("dangling link")) {
+        QVERIFY(::symlink("nowhere", path.constData()) == 0);
+        return;
+    }
+    const QByteArray other = QByteArray::number(QCoreApplication::applicationPid()) + "\nvelor-cdplayer\nanother-host\n";
+    const QByteArray content = kind == QLatin1String("garbage")    ? QByteArray("\x7f" "ELF\x01\x02 not a lock\n")
+                               : kind == QLatin1String("other host") ? other
+                                                                    : QByteArray();
+    QFile file(lockPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+void TestSingleInstance::damagedLockIsTakenOverWithOneLine_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("garbage") << "garbage" << "held no process id";
+    QTest::newRow("empty") << "empty" << "was empty";
+    QTest::newRow("another host's, naming a live process") << "other host" << "named another host";
+    QTest::newRow("dangling link") << "dangling link" << "symbolic link";
+}
+
+void TestSingleInstance::damagedLockIsTakenOverWithOneLine()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, said);
+    plantLock(kind);
+    StderrCapture err;
+    SingleInstance instance(lockPath());
+    QVERIFY(instance.acquire());
+    QVERIFY(instance.holdsLock());
+    QCOMPARE(lockOwner(lockPath()), QCoreApplication::applicationPid());
+    const QByteArray text = err.text();
+    QCOMPARE(text.count('\n'), 1);
+    QVERIFY2(text.contains(said.toUtf8()) && text.contains(lockPath().toUtf8()), text.constData());
+}
+
+// The running player keeps its lock even when the file's text is spoilt.
+void TestSingleInstance::damagedLockOfARunningPlayerStillHolds()
+{
+    SingleInstance running(lockPath());
+    QVERIFY(running.acquire());
+    QFile file(lockPath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.close();
+
+    StderrCapture err;
+    SingleInstance second(lockPath());
+    QVERIFY(!second.acquire());
+    QCOMPARE(err.text(), QByteArray());
+    QVERIFY(running.holdsLock());
+}
+
+void TestSingleInstance::lockThatCannotBeHadLetsThePlayerRun_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a directory in its place") << QString() << "is a directory";
+    // Under a plain file no folder can ever be made, whoever runs the test.
+    QTest::newRow("no folder for it") << "/plain-file/runtime/velor-cdplayer.lock" << "does not exist";
+    QTest::newRow("no runtime directory") << "-" << "no runtime directory";
+}
+
+void TestSingleInstance::lockThatCannotBeHadLetsThePlayerRun()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, said);
+    if (path.isEmpty())
+        plantLock(QStringLiteral("directory"));
+    QFile plain(m_runtime->path() + QStringLiteral("/plain-file"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    const QString lock = path.isEmpty() ? lockPath() : path == QLatin1String("-") ? QString() : m_runtime->path() + path;
+
+    StderrCapture err;
+    SingleInstance instance(lock);
+    QVERIFY(instance.acquire());
+    QVERIFY(!instance.holdsLock());
+    const QByteArray text = err.text();
+    QCOMPARE(text.count('\n'), 1);
+    QVERIFY2(text.contains(said.toUtf8()) && text.contains("running without"), text.constData());
+}
+
+void TestSingleInstance::realPlayerStartsOverDamagedLocks_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("garbage") << "garbage";
+    QTest::newRow("empty") << "empty";
+    QTest::newRow("another host's") << "other host";
+    QTest::newRow("directory") << "directory";
+}
+
+// The player runs and says one line; where the lock can be had, it holds it.
+void TestSingleInstance::realPlayerStartsOverDamagedLocks()
+{
+    QFETCH(QString, kind);
+    plantLock(kind);
+    auto *player = m_players.emplaceBack(new QProcess);
+    player->setReadChannel(QProcess::StandardError);
+    startPlayer(*player, {}, QProcess::SeparateChannels);
+    if (kind != QLatin1String("directory"))
+        QVERIFY2(waitForLockOwner(lockPath(), *player), "the player takes the lock over");
+    QByteArray said;
+    while (!said.contains('\n') && player->state() == QProcess::Running && player->waitForReadyRead(kGiveUpMs))
+        said += player->readAllStandardError();
+    QCOMPARE(player->state(), QProcess::Running);
+    QVERIFY2(said.startsWith("velor-cdplayer: ") && said.contains(lockPath().toUtf8()), said.constData());
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -50,6 +50,9 @@ public:
         m_process.waitForFinished(10000);
     }
 
+    qint64 processId() const { return m_process.processId(); }
+    bool running() const { return m_process.state() == QProcess::Running; }
+
     QProcessEnvironment environment() const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -1,0 +1,392 @@
+// A seeded storm of user and machine events on the whole main window, on
+// the stepped clock, for more than an hour of play: clicks on every
+// button, the desktop's media controls, programs handed over, time running
+// through track ends and the end of the disc, ejects, discs taken away,
+// replaced and spoilt, a sound output that goes away and comes back, the
+// window closed and started again. After every event and every status
+// update the player state must hold together and every frame played must
+// be one the state explains. A shorter part plays to a real sound server
+// whose process is killed and started again.
+//
+// VELOR_STORM_SEED=<n> replays a run; the seed is printed at the start and
+// in every failure. VELOR_STORM_TRACE=1 prints the run event by event.
+#include "capture_options.h"
+#include "form1.h"
+#include "mpris_player.h"
+#include "mpris_service.h"
+#include "mpris_values.h"
+#include "private_pulse.h"
+#include "stderr_capture.h"
+#include "storm_oracle.h"
+
+#include <QtTest>
+
+#include <deque>
+#include <limits>
+#include <random>
+
+namespace {
+
+constexpr qint64 kStormMs = 3600 * 1000;
+constexpr int kStormEvents = 5000;
+// A real server takes the sound in real time: this part is kept short.
+constexpr qint64 kServerLegMs = 20 * 1000;
+constexpr int kTick = PlayerCore::kStatusIntervalMs;
+
+// The capture output, as the sound server would be: it may go away, and
+// the player must play on without it and come back to it.
+class StormOutput : public CaptureOutput {
+public:
+    bool away = false;
+    bool write(const char *pcm, qint64 bytes) override { return !away && CaptureOutput::write(pcm, bytes); }
+};
+
+class Storm;
+
+// One kind of event. The table below is the whole repertoire; a new user
+// action joins the storm as a new row.
+struct StormAction {
+    const char *name;
+    int weight;
+    void (*run)(Storm &storm);
+};
+
+class Storm {
+public:
+    // With a real server, the player plays to it (and to nothing while it
+    // is gone) instead of into the capture.
+    explicit Storm(quint32 seed, PrivatePulse *server = nullptr) : m_random(seed), m_seed(seed), m_server(server)
+    {
+        m_shelf.insert(0);
+        m_mayBeOpen = {0};
+        startPlayer();
+    }
+
+    PlayerCore &core() { return m_form->core(); }
+    MainSkin &skin() { return m_form->skin(); }
+    // The desktop's media controls, called as the session bus would.
+    MprisPlayer &mediaControls() { return *m_mpris->findChild<MprisPlayer *>(); }
+    int pick(int below) { return int(m_random() % quint32(below)); }
+    bool chance(int percent) { return pick(100) < percent; }
+    qint64 nowMs() const { return m_clock.nowMs(); }
+    QString failure() const { return m_failure; }
+    // Time stands still from here on.
+    void endAt(qint64 ms) { m_endMs = ms; }
+
+    // Runs one event from the table and checks after it.
+    void step(const StormAction *actions, int count)
+    {
+        int total = 0;
+        for (int i = 0; i < count; ++i)
+            total += actions[i].weight;
+        int roll = pick(total);
+        const StormAction *chosen = actions;
+        while (roll >= chosen->weight)
+            roll -= (chosen++)->weight;
+        note(QString::fromLatin1(chosen->name));
+        chosen->run(*this);
+        check();
+    }
+
+    // --- what the actions do --------------------------------------------
+
+    void click(QWidget *button, Qt::MouseButton which = Qt::LeftButton) { QTest::mouseClick(button, which); }
+
+    // Time runs on, checked at every status update.
+    void runFor(int ticks)
+    {
+        for (int i = 0; i < ticks && m_failure.isEmpty() && m_clock.nowMs() < m_endMs; ++i) {
+            const auto discs = openDiscs();
+            const Hearing hearing = Hearing::now(core(), discs);
+            m_output.clear();
+            m_clock.advance(kTick);
+            trace(QStringLiteral("tick: Text1 %1 mode %2 Ply %3 output %5 heard %4")
+                      .arg(core().Text1.text()).arg(core().MMC.Mode()).arg(core().state.Ply)
+                      .arg(describeRuns(capturedRuns(m_output.data())), core().MMC.outputName()));
+            const QString wrong = unexplainedFrame(m_output.data(), hearing, discs);
+            if (!wrong.isEmpty())
+                fail(wrong + describe(hearing, discs) + QStringLiteral("; heard in the step: ")
+                     + describeRuns(capturedRuns(m_output.data())).left(300));
+            check();
+        }
+    }
+    // Until the track in the display changes (a track end, the end of the
+    // disc), or a minute at most.
+    void runToTrackChange()
+    {
+        const QString track = core().Text1.text();
+        for (int i = 0; i < 300 && core().Text1.text() == track && m_failure.isEmpty() && m_clock.nowMs() < m_endMs; ++i)
+            runFor(1);
+    }
+
+    void insert(int shape)
+    {
+        m_shelf.insert(shape);
+        m_mayBeOpen.push_back(shape);
+        note(QStringLiteral("  -> %1").arg(m_shelf.shape(shape).name));
+    }
+    void insertAny() { insert(pick(m_shelf.count())); }
+    void removeDisc() { m_shelf.remove(); }
+    void spoilDisc() { m_shelf.spoil(chance(50)); }
+
+    // What the program editor's hand-over leaves behind: entries of the
+    // disc's audio tracks, the first one playing.
+    void handOverProgram()
+    {
+        if (!core().hasDisc() || m_mayBeOpen.size() != 1)
+            return;
+        const DiscShape &disc = m_shelf.shape(m_mayBeOpen.back());
+        std::vector<int> audio;
+        for (const TrackSpan &t : disc.tracks)
+            if (t.audio)
+                audio.push_back(t.number);
+        if (audio.empty() || core().MMC.Tracks() != disc.trackCount())
+            return;
+        PlayerCore &c = core();
+        c.List1.clear();
+        const int entries = 1 + pick(chance(5) ? ProgramList::kMaxEntries : 8);
+        for (int i = 0; i < entries; ++i)
+            c.List1.add(QStringLiteral("%1").arg(audio[size_t(pick(int(audio.size())))], 2, 10, QLatin1Char('0')));
+        c.List1.setListIndex(0);
+        c.state.B = chance(50) ? ModeProgram : ModeProgramRepeat;
+        c.state.LstCnt = 0;
+        const int first = c.List1.entry(0).toInt();
+        c.MMC.setFrom(first);
+        c.MMC.setTrack(first);
+        c.command(QStringLiteral("play"));
+        c.state.PgmPlay = 1;
+        c.state.Pose = 0;
+        c.state.Stp = 0;
+        c.state.Ply = 1;
+    }
+
+    void soundServerAway(bool away) { m_output.away = away; }
+    void realServerRuns(bool runs)
+    {
+        if (!m_server)
+            return;
+        if (!runs)
+            m_server->kill();
+        else if (!m_server->running() && !m_server->start())
+            fail(QStringLiteral("the sound server does not start"));
+    }
+
+    // The exit button ends this player; a new one starts on the same disc.
+    void exitAndStartAgain()
+    {
+        click(skin().Image7);
+        m_mpris.reset();
+        m_form.reset();
+        startPlayer();
+    }
+
+    void restoreWindow() { m_form->showNormal(); }
+
+private:
+    void startPlayer()
+    {
+        CdAudioControl::Options options = captureOptions(m_shelf.devicePath(), m_clock, m_output);
+        if (m_server)
+            options.output = int(OutputKind::Auto);
+        m_form = std::make_unique<Form1>(options);
+        m_mpris = std::make_unique<MprisService>(m_form->core(), m_form->transport());
+    }
+
+    std::vector<const DiscShape *> openDiscs()
+    {
+        // Once the device has let its disc go, only what is in the drive now
+        // can be opened next.
+        if (core().MMC.Tracks() == 0 && m_mayBeOpen.size() > 1)
+            m_mayBeOpen.erase(m_mayBeOpen.begin(), m_mayBeOpen.end() - 1);
+        std::vector<const DiscShape *> discs;
+        for (int shape : m_mayBeOpen)
+            discs.push_back(&m_shelf.shape(shape));
+        return discs;
+    }
+
+    static QString describe(const Hearing &hearing, const std::vector<const DiscShape *> &discs)
+    {
+        QStringList allowed, names;
+        for (int t = 1; t < 100; ++t)
+            if (hearing.track[size_t(t)])
+                allowed << QString::number(t);
+        for (const DiscShape *disc : discs)
+            names << disc->name;
+        return QStringLiteral("; discs that may be open: %1; tracks that may be heard: %2")
+            .arg(names.join(QLatin1String(", ")), allowed.size() == 99 ? QStringLiteral("all") : allowed.join(QLatin1Char(' ')));
+    }
+
+    void check()
+    {
+        if (!m_failure.isEmpty())
+            return;
+        const QString broken = brokenInvariant(core());
+        if (!broken.isEmpty())
+            fail(broken);
+    }
+
+    // VELOR_STORM_TRACE=1 prints every event and status update of a replay.
+    void trace(const QString &line)
+    {
+        static const bool tracing = qEnvironmentVariableIsSet("VELOR_STORM_TRACE");
+        if (tracing)
+            std::fprintf(stdout, "%lld %s\n", m_clock.nowMs(), qPrintable(line));
+    }
+
+    void note(const QString &event)
+    {
+        trace(event);
+        m_history.push_back(QStringLiteral("%1 ms: %2").arg(m_clock.nowMs()).arg(event));
+        if (m_history.size() > 30)
+            m_history.pop_front();
+    }
+
+    void fail(const QString &what)
+    {
+        const PlayerState &s = core().state;
+        QStringList lines{QStringLiteral("seed %1 (replay with VELOR_STORM_SEED=%1): %2").arg(m_seed).arg(what),
+                          QStringLiteral("state: Text1 %1 Ply %2 Stp %3 Pose %4 B %5 PgmPlay %6 RepTr %7 LstCnt %8 "
+                                         "List1 %9 entries, mode %10")
+                              .arg(core().Text1.text()).arg(s.Ply).arg(s.Stp).arg(s.Pose).arg(s.B)
+                              .arg(s.PgmPlay).arg(s.RepTr).arg(s.LstCnt).arg(core().List1.count())
+                              .arg(core().MMC.Mode()),
+                          QStringLiteral("last events:")};
+        for (const QString &event : m_history)
+            lines << QStringLiteral("  ") + event;
+        m_failure = lines.join(QLatin1Char('\n'));
+    }
+
+    std::mt19937 m_random;
+    quint32 m_seed;
+    PrivatePulse *m_server;
+    ManualClock m_clock;
+    StormOutput m_output;
+    DiscShelf m_shelf;
+    std::vector<int> m_mayBeOpen;
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MprisService> m_mpris;
+    std::deque<QString> m_history;
+    QString m_failure;
+    qint64 m_endMs = std::numeric_limits<qint64>::max();
+};
+
+void pressTransport(Storm &s, int index) { s.click(s.skin().ContP[index]); }
+
+const StormAction kActions[] = {
+    {"prev", 6, [](Storm &s) { pressTransport(s, 0); }},
+    {"next", 6, [](Storm &s) { pressTransport(s, 1); }},
+    {"play", 12, [](Storm &s) { pressTransport(s, 2); }},
+    {"pause", 5, [](Storm &s) { pressTransport(s, 3); }},
+    {"stop", 4, [](Storm &s) { pressTransport(s, 4); }},
+    {"eject", 2, [](Storm &s) { pressTransport(s, 5); }},
+    {"back 10 s", 3, [](Storm &s) { pressTransport(s, 6); }},
+    {"back 5 s", 3, [](Storm &s) { pressTransport(s, 7); }},
+    {"on 5 s", 3, [](Storm &s) { pressTransport(s, 8); }},
+    {"on 10 s", 3, [](Storm &s) { pressTransport(s, 9); }},
+    {"transport button, right or middle", 2,
+     [](Storm &s) { s.click(s.skin().ContP[s.pick(10)], s.chance(50) ? Qt::RightButton : Qt::MiddleButton); }},
+    {"repeat", 6, [](Storm &s) { s.click(s.skin().Image1, s.chance(80) ? Qt::LeftButton : Qt::RightButton); }},
+    {"mute", 3, [](Storm &s) { s.click(s.skin().Image2); }},
+    {"minimize", 1, [](Storm &s) { s.click(s.skin().Image6); }},
+    {"restore the window", 1, [](Storm &s) { s.restoreWindow(); }},
+    {"exit and start again", 1, [](Storm &s) { s.exitAndStartAgain(); }},
+    {"program handed over", 4, [](Storm &s) { s.handOverProgram(); }},
+    {"time passes", 30, [](Storm &s) { s.runFor(1 + s.pick(s.chance(10) ? 50 : 8)); }},
+    {"time runs to a track change", 8, [](Storm &s) { s.runToTrackChange(); }},
+    {"another disc", 2, [](Storm &s) { s.insertAny(); }},
+    {"disc taken away", 1, [](Storm &s) { s.removeDisc(); }},
+    {"disc spoilt", 1, [](Storm &s) { s.spoilDisc(); }},
+    {"media control: play", 2, [](Storm &s) { s.mediaControls().Play(); }},
+    {"media control: pause", 2, [](Storm &s) { s.mediaControls().Pause(); }},
+    {"media control: play or pause", 2, [](Storm &s) { s.mediaControls().PlayPause(); }},
+    {"media control: stop", 1, [](Storm &s) { s.mediaControls().Stop(); }},
+    {"media control: next", 2, [](Storm &s) { s.mediaControls().Next(); }},
+    {"media control: previous", 2, [](Storm &s) { s.mediaControls().Previous(); }},
+    {"media control: seek", 2, [](Storm &s) { s.mediaControls().Seek(qlonglong(s.pick(40000) - 20000) * 1000); }},
+    {"media control: position in the track", 1,
+     [](Storm &s) {
+         MprisPlayer &controls = s.mediaControls();
+         const int track = s.core().hasDisc() ? s.core().Text1.text().toInt() : 0;
+         controls.SetPosition(QDBusObjectPath(Mpris::trackId(track)), qlonglong(s.pick(10000)) * 1000);
+     }},
+    {"media control: loop status", 2,
+     [](Storm &s) { s.mediaControls().setLoopStatus(QStringList{"None", "Track", "Playlist"}.at(s.pick(3))); }},
+    {"media control: volume", 1, [](Storm &s) { s.mediaControls().setVolume(s.chance(50) ? 0.0 : 1.0); }},
+    {"sound server goes away", 1, [](Storm &s) { s.soundServerAway(true); }},
+    {"sound server comes back", 2, [](Storm &s) { s.soundServerAway(false); }},
+};
+
+// Where the storm plays to a real server, that server's process ends and
+// starts again often.
+const StormAction kServerActions[] = {
+    {"sound server process killed", 10, [](Storm &s) { s.realServerRuns(false); }},
+    {"sound server process started", 15, [](Storm &s) { s.realServerRuns(true); }},
+};
+
+// Runs the storm until it has gone on for at least the time and events
+// given, or something went wrong.
+void blow(Storm &storm, const std::vector<StormAction> &actions, qint64 untilMs, int minEvents)
+{
+    int events = 0;
+    while ((storm.nowMs() < untilMs || events < minEvents) && storm.failure().isEmpty()) {
+        storm.step(actions.data(), int(actions.size()));
+        ++events;
+    }
+    if (!storm.failure().isEmpty()) {
+        // Whole, where the test log would cut a long message short.
+        std::fprintf(stdout, "%s\n", qPrintable(storm.failure()));
+        QFAIL(qPrintable(storm.failure().section(QLatin1Char('\n'), 0, 0)));
+    }
+    qInfo("%d events, %lld s of play", events, storm.nowMs() / 1000);
+}
+
+quint32 stormSeed()
+{
+    bool given = false;
+    const quint32 seed = qEnvironmentVariable("VELOR_STORM_SEED").toUInt(&given);
+    return given ? seed : std::random_device{}();
+}
+
+}  // namespace
+
+class TestEventStorm : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void anHourOfEventsKeepsStateAndSoundExplained();
+    void aRealSoundServerComesAndGoes();
+
+private:
+    quint32 m_seed = 0;
+};
+
+void TestEventStorm::initTestCase()
+{
+    m_seed = stormSeed();
+    qInfo("storm seed %u (replay with VELOR_STORM_SEED=%u)", m_seed, m_seed);
+}
+
+void TestEventStorm::anHourOfEventsKeepsStateAndSoundExplained()
+{
+    StderrCapture quiet;  // the player's own reports of missing discs and servers
+    Storm storm(m_seed);
+    blow(storm, {std::begin(kActions), std::end(kActions)}, kStormMs, kStormEvents);
+}
+
+void TestEventStorm::aRealSoundServerComesAndGoes()
+{
+    if (!PrivatePulse::available())
+        QSKIP("pulseaudio is not installed");
+    PrivatePulse server;
+    QVERIFY(server.start());
+    qputenv("PULSE_SERVER", server.server().toUtf8());
+    StderrCapture quiet;
+    Storm storm(m_seed, &server);
+    storm.endAt(kServerLegMs);
+    std::vector<StormAction> actions(std::begin(kActions), std::end(kActions));
+    actions.insert(actions.end(), std::begin(kServerActions), std::end(kServerActions));
+    blow(storm, actions, kServerLegMs, 0);
+}
+
+QTEST_MAIN(TestEventStorm)
+#include "tst_event_storm.moc"
