@@ -15,7 +15,14 @@ void swapSampleBytes(char *bytes, qint64 count)
 }
 }  // namespace
 
-SheetReader::SheetReader(SheetImage image) : m_image(std::move(image)) {}
+// The data files are opened with the sheet, so a file replaced later (a new
+// disc under the same names) is never read under the old table of contents;
+// the media check notices the replacement and reads the disc anew.
+SheetReader::SheetReader(SheetImage image) : m_image(std::move(image))
+{
+    for (const QString &path : std::as_const(m_image.dataFiles))
+        fileHandle(path);
+}
 
 SheetReader::~SheetReader()
 {
