@@ -612,7 +612,9 @@ void PlaybackEngine::pace(qint64 nowMs)
         capture->play(elapsed);
     qint64 budget = elapsed;
     for (;;) {
-        const qint64 room = capture ? capture->writableFrames() : budget;
+        // Once the capture has failed, the null output standing in for it
+        // takes the frames due; the capture's room would never shrink.
+        const qint64 room = capture && !m_onFallback ? capture->writableFrames() : budget;
         if (room <= 0)
             break;
         const qint64 rendered = renderStep(std::min<qint64>(kChunkFrames, room));
