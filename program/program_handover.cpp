@@ -5,7 +5,8 @@
 
 bool reserveProgram(PlayerCore &core, const QStringList &entries)
 {
-    if (entries.isEmpty())
+    // The disc may have gone while the editor was open.
+    if (entries.isEmpty() || !core.hasDisc())
         return false;
     core.List1.clear();
     for (const QString &entry : entries)

@@ -3,22 +3,35 @@
 // button, the desktop's media controls, programs handed over, time running
 // through track ends and the end of the disc, ejects, discs taken away,
 // replaced and spoilt, a sound output that goes away and comes back, the
-// window closed and started again. After every event and every status
-// update the player state must hold together and every frame played must
-// be one the state explains. A shorter part plays to a real sound server
-// whose process is killed and started again.
+// window closed and started again, the program editor and everything in
+// it, the cancel-reservation button, typed keys, the drag handle and the
+// product window. Every message box is answered Yes or No at random. After
+// every event and every status update the player state must hold together
+// and every frame played must be one the state explains; while the editor
+// is open the main window takes no click and no key. A shorter part plays
+// to a real sound server whose process is killed and started again.
 //
 // VELOR_STORM_SEED=<n> replays a run; the seed is printed at the start and
 // in every failure. VELOR_STORM_TRACE=1 prints the run event by event.
 #include "capture_options.h"
+#include "disc_rig.h"
+#include "drag_handle.h"
 #include "form1.h"
+#include "form2.h"
+#include "message_box.h"
 #include "mpris_player.h"
 #include "mpris_service.h"
 #include "mpris_values.h"
+#include "picture_button.h"
 #include "private_pulse.h"
+#include "seihin.h"
 #include "stderr_capture.h"
 #include "storm_oracle.h"
 
+#include <QDesktopServices>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QtTest>
 
 #include <deque>
@@ -32,13 +45,22 @@ constexpr int kStormEvents = 5000;
 // A real server takes the sound in real time: this part is kept short.
 constexpr qint64 kServerLegMs = 20 * 1000;
 constexpr int kTick = PlayerCore::kStatusIntervalMs;
+// The characters of the keyboard table, and some that are not in it.
+const char kTableKeys[] = "0123456789+pPrRsSdDvV";
+const char kOtherKeys[] = "xq -*\r\t";
 
 // The capture output, as the sound server would be: it may go away, and
 // the player must play on without it and come back to it.
 class StormOutput : public CaptureOutput {
 public:
     bool away = false;
-    bool write(const char *pcm, qint64 bytes) override { return !away && CaptureOutput::write(pcm, bytes); }
+    // Gone, it takes nothing, yet the time the frames would last passes as
+    // silence: a capture that never fills would be written to for ever.
+    bool write(const char *pcm, qint64 bytes) override
+    {
+        return away ? (CaptureOutput::write(QByteArray(int(bytes), 0).constData(), bytes), false)
+                    : CaptureOutput::write(pcm, bytes);
+    }
 };
 
 class Storm;
@@ -51,18 +73,70 @@ struct StormAction {
     void (*run)(Storm &storm);
 };
 
-class Storm {
+// Takes the web addresses the desktop would hand to a browser.
+class PageCatcher : public QObject {
+    Q_OBJECT
+public:
+    PageCatcher()
+    {
+        for (const char *scheme : {"http", "https"})
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "open");
+    }
+    ~PageCatcher() override
+    {
+        for (const char *scheme : {"http", "https"})
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+// The windows of the given kind that are open.
+template <typename Window>
+QList<Window *> openWindows()
+{
+    QList<Window *> open;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible())
+            open << window;
+    return open;
+}
+
+// The storm stands in for the person in front of the message boxes too.
+class Storm : public MessageBoxes {
 public:
     // With a real server, the player plays to it (and to nothing while it
     // is gone) instead of into the capture.
     explicit Storm(quint32 seed, PrivatePulse *server = nullptr) : m_random(seed), m_seed(seed), m_server(server)
     {
+        installMessageBoxes(this);
         m_shelf.insert(0);
         m_mayBeOpen = {0};
         startPlayer();
     }
+    ~Storm() override
+    {
+        for (Seihin *window : openWindows<Seihin>())
+            window->close();
+        m_mpris.reset();
+        m_form.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        installMessageBoxes(nullptr);
+    }
+
+    void tell(QWidget *, const QString &text, Icon) override { note(QStringLiteral("  told: ") + text.left(40)); }
+    bool ask(QWidget *, const QString &text, Icon) override
+    {
+        const bool yes = chance(50);
+        note(QStringLiteral("  asked, %1: ").arg(yes ? "Yes" : "No") + text.left(40));
+        return yes;
+    }
 
     PlayerCore &core() { return m_form->core(); }
+    Form1 &form() { return *m_form; }
+    Form2 *editor() { return m_form->program().editor(); }
     MainSkin &skin() { return m_form->skin(); }
     // The desktop's media controls, called as the session bus would.
     MprisPlayer &mediaControls() { return *m_mpris->findChild<MprisPlayer *>(); }
@@ -85,12 +159,72 @@ public:
             roll -= (chosen++)->weight;
         note(QString::fromLatin1(chosen->name));
         chosen->run(*this);
+        // Closed windows go now, as the event loop would take them.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         check();
     }
 
     // --- what the actions do --------------------------------------------
 
-    void click(QWidget *button, Qt::MouseButton which = Qt::LeftButton) { QTest::mouseClick(button, which); }
+    // A click or a key on the main window, which must change nothing while
+    // the editor is open.
+    template <typename Input>
+    void onMainWindow(Input input)
+    {
+        const bool locked = editor() != nullptr;
+        const QString before = describeWindow();
+        input();
+        if (locked && m_form && describeWindow() != before)
+            fail(QStringLiteral("the main window took input while the editor was open: was %1").arg(before));
+    }
+    void click(QWidget *button, Qt::MouseButton which = Qt::LeftButton)
+    {
+        onMainWindow([&] { QTest::mouseClick(button, which); });
+    }
+    Qt::MouseButton anyButton()
+    {
+        const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
+        return buttons[pick(4)];
+    }
+    // A character typed to the main window, one of its widgets or, now
+    // and then, another open window.
+    void type(const char *keys)
+    {
+        const char key = keys[pick(int(std::strlen(keys)))];
+        const QList<QWidget *> children = form().findChildren<QWidget *>();
+        QWidget *target = chance(50) ? &form() : children.value(pick(int(children.size())), &form());
+        note(QStringLiteral("  '%1' to %2").arg(QLatin1Char(key)).arg(target->objectName()));
+        if (Form2 *open = editor(); open && chance(30))
+            return QTest::keyClick(open->List1, key);
+        onMainWindow([&] { QTest::keyClick(target, key); });
+    }
+    // A left press moves the window with the mouse; any press keeps the
+    // place in the settings file.
+    void dragHandle()
+    {
+        DragHandle *handle = skin().Label1;
+        const Qt::MouseButton button = anyButton();
+        const QPoint at(8, 8), to = at + QPoint(pick(400) - 200, pick(300) - 150);
+        onMainWindow([&] {
+            QTest::mousePress(handle, button, {}, at);
+            QTest::mouseMove(handle, to);
+            QTest::mouseRelease(handle, button, {}, to);
+        });
+    }
+
+    // In the open editor, if there is one.
+    void inEditor(void (*act)(Storm &, Form2 &))
+    {
+        if (Form2 *open = editor())
+            act(*this, *open);
+    }
+    void selectAny(QListWidget *list)
+    {
+        if (chance(10))
+            list->clearSelection();
+        else if (list->count() > 0)
+            list->setCurrentRow(pick(list->count()));
+    }
 
     // Time runs on, checked at every status update.
     void runFor(int ticks)
@@ -182,6 +316,20 @@ public:
 
     void restoreWindow() { m_form->showNormal(); }
 
+    Seihin *productWindow() { return openWindows<Seihin>().value(0); }
+    // One of its two pages goes to the desktop's handler, never further.
+    void openProductPage()
+    {
+        Seihin *window = productWindow();
+        if (!window)
+            return;
+        QPushButton *button = chance(50) ? window->Command1 : window->Command2;
+        const qsizetype before = m_pages.opened.size();
+        button->click();
+        if (m_pages.opened.size() != before + 1 || m_pages.opened.last() != QUrl(button->text()))
+            fail(QStringLiteral("the page %1 was not handed to the desktop once").arg(button->text()));
+    }
+
 private:
     void startPlayer()
     {
@@ -220,9 +368,30 @@ private:
     {
         if (!m_failure.isEmpty())
             return;
-        const QString broken = brokenInvariant(core());
+        QString broken = brokenInvariant(core());
+        if (broken.isEmpty())
+            broken = brokenWindows();
         if (!broken.isEmpty())
             fail(broken);
+    }
+
+    // The editor is the one window open over a disabled main window, and
+    // its count is its list's; the product window is one at most.
+    QString brokenWindows()
+    {
+        const QList<Form2 *> editors = openWindows<Form2>();
+        if (editors.size() > 1 || (editors.size() == 1 && editors.first() != editor()))
+            return QStringLiteral("%1 program editors open").arg(editors.size());
+        if (form().isEnabled() == (editor() != nullptr))
+            return QStringLiteral("main window %1 with the editor %2")
+                .arg(form().isEnabled() ? "enabled" : "disabled", editor() ? "open" : "closed");
+        if (Form2 *open = editor(); open && open->Label4->text() != QString::number(open->List2->count()))
+            return QStringLiteral("the editor counts %1 of %2 entries").arg(open->Label4->text()).arg(open->List2->count());
+        if (Form2 *open = editor(); open && open->List2->count() > ProgramList::kMaxEntries)
+            return QStringLiteral("%1 entries in the editor").arg(open->List2->count());
+        if (openWindows<Seihin>().size() > 1)
+            return QStringLiteral("%1 product windows open").arg(openWindows<Seihin>().size());
+        return QString();
     }
 
     // VELOR_STORM_TRACE=1 prints every event and status update of a replay.
@@ -241,16 +410,29 @@ private:
             m_history.pop_front();
     }
 
-    void fail(const QString &what)
+    QString describeState()
     {
         const PlayerState &s = core().state;
+        return QStringLiteral("Text1 %1 Ply %2 Stp %3 Pose %4 B %5 PgmPlay %6 RepTr %7 LstCnt %8 "
+                              "List1 %9 entries, mode %10, Mute %11")
+            .arg(core().Text1.text()).arg(s.Ply).arg(s.Stp).arg(s.Pose).arg(s.B)
+            .arg(s.PgmPlay).arg(s.RepTr).arg(s.LstCnt).arg(core().List1.count())
+            .arg(core().MMC.Mode()).arg(s.Mute);
+    }
+    // The state and what the main window shows of itself.
+    QString describeWindow()
+    {
+        const QPoint at = form().pos();
+        return describeState()
+            + QStringLiteral(", entry '%1%2', at %3,%4%5%6")
+                  .arg(skin().PluN[0]->text(), skin().ContTr[0]->text()).arg(at.x()).arg(at.y())
+                  .arg(form().isMinimized() ? ", minimized" : "", form().isVisible() ? "" : ", closed");
+    }
+
+    void fail(const QString &what)
+    {
         QStringList lines{QStringLiteral("seed %1 (replay with VELOR_STORM_SEED=%1): %2").arg(m_seed).arg(what),
-                          QStringLiteral("state: Text1 %1 Ply %2 Stp %3 Pose %4 B %5 PgmPlay %6 RepTr %7 LstCnt %8 "
-                                         "List1 %9 entries, mode %10")
-                              .arg(core().Text1.text()).arg(s.Ply).arg(s.Stp).arg(s.Pose).arg(s.B)
-                              .arg(s.PgmPlay).arg(s.RepTr).arg(s.LstCnt).arg(core().List1.count())
-                              .arg(core().MMC.Mode()),
-                          QStringLiteral("last events:")};
+                          QStringLiteral("state: ") + describeState(), QStringLiteral("last events:")};
         for (const QString &event : m_history)
             lines << QStringLiteral("  ") + event;
         m_failure = lines.join(QLatin1Char('\n'));
@@ -265,6 +447,7 @@ private:
     std::vector<int> m_mayBeOpen;
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<MprisService> m_mpris;
+    PageCatcher m_pages;
     std::deque<QString> m_history;
     QString m_failure;
     qint64 m_endMs = std::numeric_limits<qint64>::max();
@@ -290,7 +473,39 @@ const StormAction kActions[] = {
     {"minimize", 1, [](Storm &s) { s.click(s.skin().Image6); }},
     {"restore the window", 1, [](Storm &s) { s.restoreWindow(); }},
     {"exit and start again", 1, [](Storm &s) { s.exitAndStartAgain(); }},
-    {"program handed over", 4, [](Storm &s) { s.handOverProgram(); }},
+    {"program handed over", 2, [](Storm &s) { s.handOverProgram(); }},
+    {"program button", 3, [](Storm &s) { s.click(s.skin().Picture1, s.anyButton()); }},
+    {"editor: add", 8,
+     [](Storm &s) {
+         s.inEditor([](Storm &s, Form2 &e) {
+             if (s.chance(70))
+                 s.selectAny(e.List1);
+             for (int i = s.chance(3) ? s.pick(600) : 0; i >= 0; --i)
+                 e.Command1->click();
+         });
+     }},
+    {"editor: delete", 4,
+     [](Storm &s) {
+         s.inEditor([](Storm &s, Form2 &e) {
+             s.selectAny(e.List2);
+             e.Command2->click();
+         });
+     }},
+    {"editor: delete all", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.Command3->click(); }); }},
+    {"editor: start", 3, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.Command5->click(); }); }},
+    {"editor: cancel", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.Command4->click(); }); }},
+    {"editor: closed by the window system", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.close(); }); }},
+    {"cancel-reservation button", 3, [](Storm &s) { s.click(s.skin().Image5, s.anyButton()); }},
+    {"key of the table", 10, [](Storm &s) { s.type(kTableKeys); }},
+    {"another key", 2, [](Storm &s) { s.type(kOtherKeys); }},
+    {"drag handle", 2, [](Storm &s) { s.dragHandle(); }},
+    {"product button", 1, [](Storm &s) { s.click(s.skin().Image3, s.anyButton()); }},
+    {"product window: close picture", 1,
+     [](Storm &s) {
+         if (Seihin *window = s.productWindow())
+             QTest::mouseClick(window->Picture1, s.anyButton());
+     }},
+    {"product window: a page", 1, [](Storm &s) { s.openProductPage(); }},
     {"time passes", 30, [](Storm &s) { s.runFor(1 + s.pick(s.chance(10) ? 50 : 8)); }},
     {"time runs to a track change", 8, [](Storm &s) { s.runToTrackChange(); }},
     {"another disc", 2, [](Storm &s) { s.insertAny(); }},
@@ -363,6 +578,8 @@ private:
 void TestEventStorm::initTestCase()
 {
     m_seed = stormSeed();
+    // The drag handle keeps the window's place here, not in the user's own.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratchDir() + QStringLiteral("/config")));
     qInfo("storm seed %u (replay with VELOR_STORM_SEED=%u)", m_seed, m_seed);
 }
 
