@@ -11,8 +11,8 @@
 // is open the main window takes no click and no key. A shorter part plays
 // to a real sound server whose process is killed and started again.
 //
-// VELOR_STORM_SEED=<n> replays a run; the seed is printed at the start and
-// in every failure. VELOR_STORM_TRACE=1 prints the run event by event.
+// VELOR_STORM_SEED=<n> runs another storm (the default seed is fixed); the
+// seed is printed at the start and in every failure. VELOR_STORM_TRACE=1 prints the run event by event.
 #include "capture_options.h"
 #include "disc_rig.h"
 #include "drag_handle.h"
@@ -555,11 +555,15 @@ void blow(Storm &storm, const std::vector<StormAction> &actions, qint64 untilMs,
     qInfo("%d events, %lld s of play", events, storm.nowMs() / 1000);
 }
 
+// The same storm every run, so a test run's verdict never depends on luck;
+// other seeds are for exploring by hand.
+constexpr quint32 kDefaultSeed = 20261208;
+
 quint32 stormSeed()
 {
     bool given = false;
     const quint32 seed = qEnvironmentVariable("VELOR_STORM_SEED").toUInt(&given);
-    return given ? seed : std::random_device{}();
+    return given ? seed : kDefaultSeed;
 }
 
 }  // namespace
