@@ -35,6 +35,13 @@ bool OutputTiming::restartAtJoin(qint64 frame)
     return true;
 }
 
+void OutputTiming::cutBackToStreamStart()
+{
+    m_cutBackTo = m_base;
+    m_joinWritten = -1;
+    m_pendingStart = false;
+}
+
 void OutputTiming::dropped()
 {
     m_base = m_written;

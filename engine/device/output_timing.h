@@ -24,6 +24,9 @@ public:
     // otherwise.
     bool restartAtJoin(qint64 frame);
     bool pendingStart() const { return m_pendingStart; }
+    // Only what the stream now heard has written so far is to be dropped;
+    // what came before it plays out.
+    void cutBackToStreamStart();
 
     // The output dropped everything.
     void dropped();

@@ -251,10 +251,15 @@ void PlaybackEngine::stop()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        // Stopped already at the end of the disc, the output may still be
-        // playing the last track's end: that goes too.
-        m_discardPending = true;
         m_holdWanted = false;
+        // At a track start the output still plays the end of the track
+        // before: a stop there (the end of a program) lets that end be heard
+        // and drops only what followed it. Stopped already at the end of the
+        // disc, the last track's end goes too.
+        if (m_atBoundary && m_state == State::Playing)
+            m_timing.cutBackToStreamStart();
+        else
+            m_discardPending = true;
         if (m_state != State::Playing && m_state != State::Paused)
             return;
         if (m_state == State::Playing)

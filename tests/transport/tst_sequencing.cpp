@@ -36,6 +36,7 @@ private slots:
     void discRepeatWrapsWithADoubleStart();
     void discRepeatWrapKeepsABufferedLastTrackWhole();
     void discRepeatStartedFromStoppedRestartsAtTrackOne();
+    void programStepsWithoutAFrameOfTheWrongTrack_data();
     void programStepsWithoutAFrameOfTheWrongTrack();
     void programRepeatWrapsWithoutAFrameOfTheWrongTrack();
     void singleEntryProgram();
@@ -197,9 +198,19 @@ void TestSequencing::discRepeatStartedFromStoppedRestartsAtTrackOne()
 
 // Into the next track (CheckTrack) and at the end of the disc (CheckStop);
 // the end of the program leaves the device stopped on entry 0's track.
+// With a sink that buffers a second, the end of the program still lets the
+// last entry play to its last frame.
+void TestSequencing::programStepsWithoutAFrameOfTheWrongTrack_data()
+{
+    QTest::addColumn<qint64>("bufferedFrames");
+    QTest::newRow("unbuffered") << qint64(0);
+    QTest::newRow("a second buffered") << qint64(44100);
+}
+
 void TestSequencing::programStepsWithoutAFrameOfTheWrongTrack()
 {
-    PlayerRig rig(m_disc);
+    QFETCH(qint64, bufferedFrames);
+    PlayerRig rig(m_disc, bufferedFrames);
     const DiscMap map(m_layout);
     rig.open();
     rig.startProgram({"03", "02", "01"});
@@ -219,7 +230,10 @@ void TestSequencing::programStepsWithoutAFrameOfTheWrongTrack()
     QCOMPARE(s.PgmPlay, qint16(1));
     QCOMPARE(s.B, qint16(ModeProgram));
 
-    // Still reserved: play runs it again from entry 0.
+    // Still reserved: play runs it again from entry 0 (what a buffering
+    // sink has heard of it lags behind, so that is checked unbuffered).
+    if (bufferedFrames)
+        return;
     rig.transport->DoPlay();
     QVERIFY(rig.updateUntil([&] { return rig.state().LstCnt == 1; }));
     QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("3[..3] 2[..2] 1[..1] 3[..3]"));
