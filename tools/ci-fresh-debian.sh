@@ -49,6 +49,8 @@ cleanup() {
   rm -rf --one-file-system "$work"
 }
 trap cleanup EXIT
+# A run stopped from outside (a CI time limit) still unmounts its copy.
+trap 'exit 143' TERM INT
 
 cp -a "$base" "$root"
 git clone -q "$repo" "$root/root/src"
