@@ -2,7 +2,8 @@
 # CPU time and peak memory of 60 s of playback of the demo disc to a null
 # sink, beside pacat streaming the same 60 s of PCM to the same sink; then
 # the time from "play" to the first sound at the sink; then what is heard
-# at the play modes' transitions.
+# at the play modes' transitions; then what a drive's verified (paranoia)
+# reads cost beside plain image reads.
 # Needs: a build (default build/), pulseaudio, pulseaudio-utils, time.
 set -euo pipefail
 build=${1:-build}
@@ -32,3 +33,5 @@ wait $player $floor
 "$build/bench/bench_play" --latency 20 "$dir/coded.cue"
 
 "$build/bench/bench_transitions"
+
+"$build/bench/bench_drive_read" "$demo"

@@ -32,6 +32,8 @@ CdAudioControl::CdAudioControl(const Options &options, QObject *parent)
     config.clock = m_clock;
     config.output = static_cast<OutputKind>(options.output);
     config.capture = options.capture;
+    config.drive = options.drive;
+    config.discThread = options.discThread;
     const bool synchronous = m_clock->isManual();
     m_engine = std::make_unique<PlaybackEngine>(config, [this, synchronous] {
         if (synchronous)

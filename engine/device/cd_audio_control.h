@@ -10,6 +10,7 @@
 
 class Clock;
 class DiscToc;
+class DriveAccess;
 struct TrackInfo;
 class ClockTimer;
 class CaptureOutput;
@@ -43,6 +44,10 @@ public:
         int output = 0;  // OutputKind
         // With OutputKind::Capture, every frame played is appended here.
         CaptureOutput *capture = nullptr;
+        DriveAccess *drive = nullptr;  // null: the system's drives
+        // Reads the disc on its own thread even on a manual clock, as on the
+        // system clock, so that a test sees what a slow drive does to the rest.
+        bool discThread = false;
     };
 
     explicit CdAudioControl(const Options &options, QObject *parent = nullptr);

@@ -5,8 +5,13 @@
 
 #include <cstring>
 
-DiscDrive::DiscDrive(QString path, ProblemReport *report, bool threaded, TocListener listener)
-    : m_path(std::move(path)), m_report(report), m_listener(std::move(listener)), m_threaded(threaded)
+DiscDrive::DiscDrive(QString path, ProblemReport *report, DriveAccess *access, bool threaded,
+                     TocListener listener)
+    : m_path(std::move(path)),
+      m_report(report),
+      m_access(access),
+      m_listener(std::move(listener)),
+      m_threaded(threaded)
 {
     if (m_threaded)
         m_thread = std::thread([this] { run(); });
@@ -53,7 +58,7 @@ void DiscDrive::carryOut(Request request)
     case Request::Open:
         // Always answered, found or not, so that the next open is tried.
         if (!m_source)
-            m_source = DiscSource::open(m_path, m_report);
+            m_source = DiscSource::open(m_path, m_report, m_access);
         changed = true;
         break;
     case Request::Eject:
@@ -134,13 +139,13 @@ void DiscDrive::run()
     }
 }
 
-bool DiscDrive::readSector(qint64 lsn, char *out)
+DiscDrive::SectorRead DiscDrive::readSector(qint64 lsn, char *out, bool wait)
 {
     if (!m_threaded) {
-        if (m_source)
-            return m_source->readSector(lsn, out);
+        if (m_source && m_source->readSector(lsn, out))
+            return SectorRead::Read;
         std::memset(out, 0, kSectorBytes);
-        return false;
+        return SectorRead::Silence;
     }
 
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -148,7 +153,7 @@ bool DiscDrive::readSector(qint64 lsn, char *out)
     for (;;) {
         if (!isAudio(lsn) || m_quit || interrupts != m_interrupts) {
             std::memset(out, 0, kSectorBytes);
-            return false;
+            return SectorRead::Silence;
         }
         const qint64 offset = lsn - m_ringStart;
         if (offset >= 0 && offset < qint64(m_ring.size())) {
@@ -161,7 +166,7 @@ bool DiscDrive::readSector(qint64 lsn, char *out)
                 m_filling = true;
                 m_readerWake.notify_all();
             }
-            return true;
+            return SectorRead::Read;
         }
         if (offset < 0 || offset >= kReadAheadSectors)
             clearRing(lsn);
@@ -169,6 +174,8 @@ bool DiscDrive::readSector(qint64 lsn, char *out)
             m_filling = true;
             m_readerWake.notify_all();
         }
+        if (!wait)
+            return SectorRead::NotYet;
         m_dataReady.wait(lock);
     }
 }

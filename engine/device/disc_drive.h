@@ -13,6 +13,7 @@
 #include <vector>
 
 class DiscSource;
+class DriveAccess;
 class ProblemReport;
 
 // Owns the opened disc and reads it ahead of the sound. With a thread, the
@@ -25,7 +26,8 @@ public:
     // is no disc any more), on the disc thread or inline.
     using TocListener = std::function<void(std::shared_ptr<const DiscToc>, bool ejected)>;
 
-    DiscDrive(QString path, ProblemReport *report, bool threaded, TocListener listener);
+    DiscDrive(QString path, ProblemReport *report, DriveAccess *access, bool threaded,
+              TocListener listener);
     ~DiscDrive();
 
     void requestOpen();
@@ -33,9 +35,11 @@ public:
     void requestClose();
     void requestMediaCheck();
 
-    // Reads one audio sector for the sound; silence and false when it cannot
-    // be had (no disc, unreadable, or interrupted).
-    bool readSector(qint64 lsn, char *out);
+    enum class SectorRead { Read, Silence, NotYet };
+    // Reads one audio sector for the sound: silence when it cannot be had
+    // (no disc, unreadable, or interrupted). Without wait a sector the disc
+    // thread has not read yet is NotYet instead of waited for.
+    SectorRead readSector(qint64 lsn, char *out, bool wait = true);
     // Makes a read that waits for the drive give up, so a new command is not
     // held up by a slow sector.
     void interruptRead();
@@ -53,6 +57,7 @@ private:
 
     QString m_path;
     ProblemReport *m_report;
+    DriveAccess *m_access;
     TocListener m_listener;
     bool m_threaded;
 

@@ -2,6 +2,7 @@
 
 #include "audio_output.h"
 #include "cue_sheet.h"
+#include "drive_access.h"
 #include "image_files.h"
 #include "disc_text_reader.h"
 #include "problem_report.h"
@@ -18,6 +19,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -39,12 +41,6 @@ void installQuietLog()
     (void)installed;
 }
 
-bool isBlockDevice(const QString &path)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISBLK(st.st_mode);
-}
-
 QString fileIdentity(const QString &path)
 {
     struct stat st {};
@@ -63,7 +59,42 @@ struct DiscSource::Handles {
     CdIo_t *cdio = nullptr;
     cdrom_drive_t *drive = nullptr;
     cdrom_paranoia_t *paranoia = nullptr;
+    DriveAccess *access = nullptr;
+    long (*driveRead)(cdrom_drive_t *, void *, lsn_t, long) = nullptr;
+    qint64 skippedFrom = -1;  // where paranoia last gave up on a sector
 };
+
+namespace {
+
+// Paranoia reads and reports through plain function pointers; they reach
+// the disc whose read is under way on this thread.
+thread_local DiscSource::Handles *t_reading = nullptr;
+
+class ReadingScope {
+public:
+    explicit ReadingScope(DiscSource::Handles *disc) : m_before(t_reading) { t_reading = disc; }
+    ~ReadingScope() { t_reading = m_before; }
+
+private:
+    DiscSource::Handles *m_before;
+};
+
+long routedDriveRead(cdrom_drive_t *drive, void *buffer, lsn_t begin, long sectors)
+{
+    DiscSource::Handles *disc = t_reading;
+    return disc->access->readAudio(buffer, begin, sectors, [&](void *to, lsn_t from, long count) {
+        return disc->driveRead(drive, to, from, count);
+    });
+}
+
+void paranoiaReport(long offset, paranoia_cb_mode_t mode)
+{
+    // Offsets count 16-bit samples from the start of the disc.
+    if (mode == PARANOIA_CB_SKIP && t_reading)
+        t_reading->skippedFrom = offset / (kSectorBytes / 2);
+}
+
+} // namespace
 
 DiscSource::~DiscSource()
 {
@@ -84,22 +115,20 @@ void DiscSource::closeParanoia()
     m_h->drive = nullptr;
 }
 
-std::unique_ptr<DiscSource> DiscSource::open(const QString &requested, ProblemReport *report)
+std::unique_ptr<DiscSource> DiscSource::open(const QString &requested, ProblemReport *report,
+                                             DriveAccess *access)
 {
     installQuietLog();
     std::unique_ptr<DiscSource> source(new DiscSource);
     source->m_h = std::make_unique<Handles>();
     source->m_report = report;
+    source->m_access = access ? access : &DriveAccess::system();
+    source->m_h->access = source->m_access;
 
-    QString path = requested;
+    QString path = requested.isEmpty() ? source->m_access->defaultDrive() : requested;
     if (path.isEmpty()) {
-        char *drive = cdio_get_default_device(nullptr);
-        if (!drive) {
-            report->say(QStringLiteral("no CD drive found"));
-            return nullptr;
-        }
-        path = QString::fromLocal8Bit(drive);
-        free(drive);
+        report->say(QStringLiteral("no CD drive found"));
+        return nullptr;
     }
     source->m_path = path;
 
@@ -115,11 +144,12 @@ std::unique_ptr<DiscSource> DiscSource::open(const QString &requested, ProblemRe
 
     const QByteArray native = QFile::encodeName(path);
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("cue") || suffix == QLatin1String("toc"))
+    const bool sheet = suffix == QLatin1String("cue") || suffix == QLatin1String("toc");
+    if (sheet && !source->m_access->isDrive(path))
         return source->openSheet(suffix == QLatin1String("toc")) ? std::move(source) : nullptr;
     CdIo_t *cdio = nullptr;
-    if (isBlockDevice(path)) {
-        cdio = cdio_open(native.constData(), DRIVER_DEVICE);
+    if (source->m_access->isDrive(path)) {
+        cdio = source->m_access->open(path);
     } else {
         source->m_isImage = true;
         cdio = cdio_open(native.constData(),
@@ -181,7 +211,7 @@ void DiscSource::rememberImageIdentity() { m_identity = imageIdentity(); }
 bool DiscSource::readToc()
 {
     CdIo_t *cdio = m_h->cdio;
-    const track_t count = cdio_get_num_tracks(cdio);
+    const int count = m_isImage ? int(cdio_get_num_tracks(cdio)) : m_access->trackCount(cdio);
     const track_t first = cdio_get_first_track_num(cdio);
     if (count == CDIO_INVALID_TRACK || count == 0 || first == CDIO_INVALID_TRACK) {
         m_report->say(m_isImage ? QStringLiteral("%1: no tracks in this disc image").arg(m_path)
@@ -235,42 +265,69 @@ bool DiscSource::readToc()
     return true;
 }
 
+bool DiscSource::openParanoia()
+{
+    m_h->drive = cdio_cddap_identify_cdio(m_h->cdio, CDDA_MESSAGE_FORGETIT, nullptr);
+    if (!m_h->drive)
+        return false;
+    if (cdio_cddap_open(m_h->drive) != 0) {
+        closeParanoia();
+        return false;
+    }
+    // The open chooses how the drive reads; every read after it is routed.
+    m_h->driveRead = m_h->drive->read_audio;
+    m_h->drive->read_audio = routedDriveRead;
+    m_h->paranoia = cdio_paranoia_init(m_h->drive);
+    // Verify and repair, but skip a sector that stays bad instead of
+    // retrying without end.
+    cdio_paranoia_modeset(m_h->paranoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    m_paranoiaNext = -1;
+    return true;
+}
+
+bool DiscSource::plainRead(qint64 lsn, char *out)
+{
+    CdIo_t *cdio = m_h->cdio;
+    return m_access->readAudio(out, lsn_t(lsn), 1, [cdio](void *to, lsn_t from, long count) {
+        return cdio_read_audio_sectors(cdio, to, from, uint32_t(count)) == DRIVER_OP_SUCCESS ? count : -1L;
+    }) == 1;
+}
+
 bool DiscSource::readWithParanoia(qint64 lsn, char *out)
 {
-    if (!m_h->paranoia) {
-        m_h->drive = cdio_cddap_identify_cdio(m_h->cdio, CDDA_MESSAGE_FORGETIT, nullptr);
-        if (!m_h->drive || cdio_cddap_open(m_h->drive) != 0) {
-            closeParanoia();
-            return false;
-        }
-        m_h->paranoia = cdio_paranoia_init(m_h->drive);
-        // Verify and repair, but skip a sector that stays bad instead of
-        // retrying without end.
-        cdio_paranoia_modeset(m_h->paranoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-        m_paranoiaNext = -1;
-    }
-    if (lsn != m_paranoiaNext)
+    ReadingScope reading(m_h.get());
+    if (!m_h->paranoia && !openParanoia())
+        return false;
+    if (lsn != m_paranoiaNext) {
         cdio_paranoia_seek(m_h->paranoia, int32_t(lsn), SEEK_SET);
-    int16_t *data = cdio_paranoia_read_limited(m_h->paranoia, nullptr, kParanoiaRetries);
+        m_h->skippedFrom = -1;
+    }
+    const int16_t *data = cdio_paranoia_read_limited(m_h->paranoia, paranoiaReport, kParanoiaRetries);
     m_paranoiaNext = lsn + 1;
     if (!data)
         return false;
     std::memcpy(out, data, kSectorBytes);
-    return true;
+    if (m_h->skippedFrom < 0 || lsn < m_h->skippedFrom)
+        return true;
+    // Paranoia fills what it gave up on with silence, often a few good
+    // sectors around the bad one: those are read again one by one, until
+    // it returns sound.
+    if (std::any_of(out, out + kSectorBytes, [](char b) { return b != 0; })) {
+        m_h->skippedFrom = -1;
+        return true;
+    }
+    return false;
 }
 
 bool DiscSource::readSector(qint64 lsn, char *out)
 {
     bool ok = false;
-    if (m_sheet) {
+    if (m_sheet)
         ok = m_sheet->readSector(lsn, out);
-    } else if (m_h->cdio) {
-        if (m_isImage)
-            ok = cdio_read_audio_sectors(m_h->cdio, out, lsn_t(lsn), 1) == DRIVER_OP_SUCCESS;
-        else
-            ok = readWithParanoia(lsn, out)
-                 || cdio_read_audio_sectors(m_h->cdio, out, lsn_t(lsn), 1) == DRIVER_OP_SUCCESS;
-    }
+    else if (m_h->cdio && m_isImage)
+        ok = cdio_read_audio_sectors(m_h->cdio, out, lsn_t(lsn), 1) == DRIVER_OP_SUCCESS;
+    else if (m_h->cdio)
+        ok = readWithParanoia(lsn, out) || plainRead(lsn, out);
     if (!ok) {
         std::memset(out, 0, kSectorBytes);
         m_report->say(QStringLiteral("%1: sectors that cannot be read are played as silence").arg(m_path));
@@ -282,7 +339,7 @@ bool DiscSource::mediaChanged()
 {
     if (m_isImage)
         return imageIdentity() != m_identity;
-    return m_h->cdio && cdio_get_media_changed(m_h->cdio) == 1;
+    return m_h->cdio && m_access->mediaChanged(m_h->cdio) == 1;
 }
 
 void DiscSource::eject()
@@ -295,8 +352,8 @@ void DiscSource::eject()
         // cdio_eject_media would free an image's internals and leave a
         // handle that crashes when destroyed: just let the image go.
         cdio_destroy(m_h->cdio);
-    } else if (cdio_eject_media(&m_h->cdio) != DRIVER_OP_SUCCESS && m_h->cdio) {
-        cdio_destroy(m_h->cdio);
+    } else if (!m_access->eject(m_h->cdio)) {
+        m_report->say(QStringLiteral("%1: the tray could not be opened").arg(m_path));
     }
     m_h->cdio = nullptr;
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class DriveAccess;
 class ProblemReport;
 class SheetReader;
 
@@ -15,8 +16,10 @@ class SheetReader;
 class DiscSource {
 public:
     // Opens the drive or image at path (empty: the system's default drive).
-    // Returns null, having said why, when there is nothing to play.
-    static std::unique_ptr<DiscSource> open(const QString &path, ProblemReport *report);
+    // Returns null, having said why, when there is nothing to play. Drives
+    // are reached through access (null: the system's).
+    static std::unique_ptr<DiscSource> open(const QString &path, ProblemReport *report,
+                                            DriveAccess *access = nullptr);
     ~DiscSource();
 
     const DiscToc &toc() const { return m_toc; }
@@ -33,19 +36,23 @@ public:
     // Drives open their tray; images are only released.
     void eject();
 
+    struct Handles;  // libcdio's, known only to the source's own code
+
 private:
     DiscSource() = default;
     bool readToc();
+    bool openParanoia();
     bool readWithParanoia(qint64 lsn, char *out);
+    bool plainRead(qint64 lsn, char *out);
     void closeParanoia();
     void rememberImageIdentity();
     bool openSheet(bool toc);
     QString imageIdentity() const;
 
-    struct Handles;
     std::unique_ptr<Handles> m_h;
     std::unique_ptr<SheetReader> m_sheet;  // a cue sheet or toc file
     ProblemReport *m_report = nullptr;
+    DriveAccess *m_access = nullptr;
     DiscToc m_toc;
     bool m_isImage = false;
     QString m_path;

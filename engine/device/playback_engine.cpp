@@ -54,7 +54,7 @@ PlaybackEngine::PlaybackEngine(const Config &config, std::function<void()> bound
     if (!m_config.clock)
         m_config.clock = SystemClock::instance();
     m_drive = std::make_unique<DiscDrive>(
-        m_config.device, &m_report, !m_synchronous,
+        m_config.device, &m_report, m_config.drive, !m_synchronous || m_config.discThread,
         [this](std::shared_ptr<const DiscToc> toc, bool ejected) { onToc(std::move(toc), ejected); });
     if (m_synchronous) {
         auto *manual = static_cast<ManualClock *>(m_config.clock);
@@ -401,20 +401,27 @@ void PlaybackEngine::ensureOutput()
         useOutput(std::make_unique<NullOutput>(m_config.clock, !m_synchronous));
 }
 
-void PlaybackEngine::readFrames(qint64 frame, qint64 count, char *out)
+// The frames read: fewer than asked when, on a manual clock, the disc
+// thread has not got that far yet.
+qint64 PlaybackEngine::readFrames(qint64 frame, qint64 count, char *out)
 {
-    while (count > 0) {
+    qint64 done = 0;
+    while (done < count) {
         const qint64 lsn = frame / kFramesPerSector;
         const qint64 offset = frame % kFramesPerSector;
         if (lsn != m_sectorLsn) {
-            m_sectorLsn = m_drive->readSector(lsn, m_sector.data()) ? lsn : -1;
+            const DiscDrive::SectorRead read = m_drive->readSector(lsn, m_sector.data(), !m_synchronous);
+            if (read == DiscDrive::SectorRead::NotYet)
+                break;
+            m_sectorLsn = read == DiscDrive::SectorRead::Read ? lsn : -1;
         }
-        const qint64 n = std::min(count, kFramesPerSector - offset);
+        const qint64 n = std::min(count - done, kFramesPerSector - offset);
         std::memcpy(out, m_sector.data() + offset * kBytesPerFrame, size_t(n * kBytesPerFrame));
         out += n * kBytesPerFrame;
         frame += n;
-        count -= n;
+        done += n;
     }
+    return done;
 }
 
 // Carries out on the output what the commands asked for since the last
@@ -467,9 +474,10 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
         reachBoundary(generation);
         return 0;
     }
-    const qint64 n = std::min(maxFrames, limit - cursor);
+    const qint64 n = readFrames(cursor, std::min(maxFrames, limit - cursor), m_chunk.data());
+    if (n == 0)
+        return -1;
     const qint64 bytes = n * kBytesPerFrame;
-    readFrames(cursor, n, m_chunk.data());
     if (silent)
         std::memset(m_chunk.data(), 0, size_t(bytes));
     ensureOutput();

@@ -17,6 +17,7 @@
 
 class Clock;
 class DiscDrive;
+class DriveAccess;
 
 // The disc as one continuous stream of sample frames (588 to a sector,
 // counted from sector 0), played from a cursor to the end of the disc's
@@ -36,6 +37,8 @@ public:
         Clock *clock = nullptr;
         OutputKind output = OutputKind::Auto;
         CaptureOutput *capture = nullptr;
+        DriveAccess *drive = nullptr;
+        bool discThread = false;
     };
 
     PlaybackEngine(const Config &config, std::function<void()> boundaryListener);
@@ -74,13 +77,14 @@ private:
     void dropDisc(State state);
     void wakeSoundThread();
 
-    // Rendering, on the sound thread or the pacer.
+    // Rendering, on the sound thread or the pacer. The frames rendered;
+    // -1 when nothing can be now (not playing, or the disc not read yet).
     qint64 renderStep(qint64 maxFrames);
     void applyOutputRequests();
     bool waitForRoom(uint64_t seen);
     void drainToBoundaryLead(quint64 generation);
     void reachBoundary(quint64 generation);
-    void readFrames(qint64 frame, qint64 count, char *out);
+    qint64 readFrames(qint64 frame, qint64 count, char *out);
     void ensureOutput();
     void useOutput(std::unique_ptr<AudioOutput> output);
     void soundLoop();

@@ -42,13 +42,17 @@ struct DiscRig {
     CaptureOutput capture;
     std::unique_ptr<CdAudioControl> MMC;
 
-    explicit DiscRig(const QString &device, qint64 depthFrames = 0) : capture(depthFrames)
+    explicit DiscRig(const QString &device, qint64 depthFrames = 0, DriveAccess *drive = nullptr,
+                     bool discThread = false)
+        : capture(depthFrames)
     {
         CdAudioControl::Options options;
         options.device = device;
         options.clock = &clock;
         options.output = int(OutputKind::Capture);
         options.capture = &capture;
+        options.drive = drive;
+        options.discThread = discThread;
         MMC = std::make_unique<CdAudioControl>(options);
     }
 
