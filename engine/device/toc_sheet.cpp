@@ -118,7 +118,9 @@ public:
         header();
         while (m_problem.isEmpty() && m_in.peek().kind != Token::End)
             track();
-        return sheetResult(m_problem, std::move(m_tracks), QStringLiteral("toc file"));
+        SheetResult result = sheetResult(m_problem, std::move(m_tracks), QStringLiteral("toc file"));
+        result.image.text = std::move(m_text);
+        return result;
     }
 
 private:
@@ -151,7 +153,7 @@ private:
                 if (expect(Token::String, t))
                     m_in.take();
             } else if (t.kind == Token::Word && t.text == QLatin1String("CD_TEXT")) {
-                skipBlock(t);
+                textBlock(t, m_text.album);
             } else if (!(t.kind == Token::Word && t.text.startsWith(QLatin1String("CD_")))) {
                 notAStatement(t);
             }
@@ -163,11 +165,14 @@ private:
         refuse(t.line, QStringLiteral("\"%1\" is not a toc statement").arg(t.text));
     }
 
-    void skipBlock(const Token &after)
+    // A CD_TEXT block: the title and performer of its first language
+    // block go to entry; everything else in it is passed over.
+    void textBlock(const Token &after, DiscText::Entry &entry)
     {
         if (!expect(Token::Open, after))
             return;
         int depth = 0;
+        int languageBlocks = 0;
         do {
             const Token t = m_in.take();
             if (t.kind == Token::End) {
@@ -175,6 +180,12 @@ private:
                 return;
             }
             depth += t.kind == Token::Open ? 1 : t.kind == Token::Close ? -1 : 0;
+            if (t.kind == Token::Word && t.text == QLatin1String("LANGUAGE"))
+                ++languageBlocks;
+            const bool title = t.text == QLatin1String("TITLE");
+            if (t.kind == Token::Word && languageBlocks == 1 && (title || t.text == QLatin1String("PERFORMER"))
+                && m_in.peek().kind == Token::String)
+                (title ? entry.title : entry.performer) = m_in.take().text;
         } while (depth > 0);
     }
 
@@ -227,7 +238,10 @@ private:
             if (expect(Token::String, s))
                 m_in.take();
         } else if (w == QLatin1String("CD_TEXT")) {
-            skipBlock(s);
+            DiscText::Entry entry;
+            textBlock(s, entry);
+            if (!(entry == DiscText::Entry{}))
+                m_text.tracks[t.number] = entry;
         } else if (w == QLatin1String("SILENCE") || w == QLatin1String("ZERO")) {
             zeros(s, t);
         } else if (w == QLatin1String("FILE") || w == QLatin1String("AUDIOFILE")
@@ -419,6 +433,7 @@ private:
     std::vector<SheetTrack> m_tracks;
     TrackState m_track;
     QString m_problem;
+    DiscText m_text;
 };
 
 }  // namespace

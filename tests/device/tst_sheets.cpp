@@ -66,6 +66,7 @@ private slots:
     void cueWithSeveralFilesAndGaps();
     void tocLayoutsAsCdrdaoReadsThem_data();
     void tocLayoutsAsCdrdaoReadsThem();
+    void tocCdTextGivesTitles();
     void sectorsThatCannotBeReadAreSilence();
 
 private:
@@ -205,6 +206,21 @@ void SheetTest::addTocRefusals()
     QTest::newRow("missing file") << true << QByteArray("TRACK AUDIO\nFILE \"gone.raw\" 0\n")
                                   << "line 2: its data file /discs/gone.raw is missing";
     QTest::newRow("no tracks") << true << QByteArray("CD_DA // nothing else\n") << "no tracks in this toc file";
+}
+
+// cdrdao's CD_TEXT blocks: the first language's title and performer.
+void SheetTest::tocCdTextGivesTitles()
+{
+    const QByteArray text = "CD_DA\nCD_TEXT { LANGUAGE_MAP { 0 : EN 1 : 0x69 }\n"
+                            "  LANGUAGE 0 { TITLE \"Album \\\"x\\\"\" PERFORMER \"Band\" SIZE_INFO { 1, 2 } }\n"
+                            "  LANGUAGE 1 { TITLE \"other\" } }\n"
+                            "TRACK AUDIO\nCD_TEXT { LANGUAGE 0 { TITLE \"One\" } }\nFILE \"t1.raw\" 0\n"
+                            "TRACK AUDIO\nFILE \"t2.raw\" 0\n";
+    const DiscText got = readTocFile(text, fakeFile).image.text;
+    QCOMPARE(got.album.title, QString("Album \"x\""));
+    QCOMPARE(got.album.performer, QString("Band"));
+    QCOMPARE(got.tracks.size(), size_t(1));
+    QCOMPARE(got.track(1).title, QString("One"));
 }
 
 // A data file cut short after the sheet was read.
