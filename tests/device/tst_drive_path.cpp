@@ -15,6 +15,7 @@ class DrivePathTest : public QObject {
 
 private slots:
     void paranoiaPlaysTheDiscBitExactAndGapless();
+    void dataTrackIsNeverPlayed();
     void badSectorsCostOnlyThemselves();
     void slowReadHoldsUpNeitherUpdatesNorCommands();
     void emptyDriveAndDefaultDrive();
@@ -88,6 +89,21 @@ void DrivePathTest::paranoiaPlaysTheDiscBitExactAndGapless()
     }
 }
 
+// The sound of an enhanced CD ends where its data track's pregap begins.
+void DrivePathTest::dataTrackIsNeverPlayed()
+{
+    TestDiscLayout layout = tracksOfSeconds({2, 2});
+    layout.tracks.push_back(TestTrack{kSectorsPerTrack, true, 150});
+    ImageDrive drive(writeDisc(QStringLiteral("drive-data"), layout));
+    DiscRig rig(drive.path(), 0, &drive);
+    rig.open();
+    rig.clock.advance(200);
+    QCOMPARE(rig.MMC->Tracks(), 3);
+    rig.playTrack(2);
+    rig.runUntilStopped(10000);
+    compareRuns(capturedRuns(rig.capture.data()), {codedRun(kSectorsPerTrack, kSectorsPerTrack)});
+}
+
 void DrivePathTest::badSectorsCostOnlyThemselves()
 {
     ImageDrive drive(threeTrackDisc());
@@ -151,7 +167,16 @@ void DrivePathTest::emptyDriveAndDefaultDrive()
         QCOMPARE(rig.MMC->Position(), 0);
         QVERIFY(errors.text().contains("no CD drive found"));
     }
+    drive.insert(scratchDir() + QStringLiteral("/no-such.cue"));
+    {
+        DiscRig rig(drive.path(), 0, &drive);
+        rig.open();
+        rig.clock.advance(200);
+        QCOMPARE(rig.MMC->Position(), 0);
+        QVERIFY(errors.text().contains("not a CD drive or a disc image that can be read"));
+    }
     drive.setDefault(drive.path());
+    drive.insert(disc);
     drive.takeOut();
     DiscRig rig(QString(), 0, &drive);
     rig.open();
