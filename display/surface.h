@@ -10,7 +10,8 @@ class Surface : public QWidget {
 public:
     explicit Surface(const QImage &background, QWidget *parent = nullptr);
 
-    // Back to the background picture; children are not touched.
+    // Back to the background picture; children are not touched. Only what
+    // was drawn since the last clear is put back.
     void Clear();
     // Replaces the pixels at dest with the strip's source rectangle, one to
     // one. The part of source that lies outside the strip is not copied.
@@ -24,13 +25,18 @@ protected:
 private:
     // Drawing is shown once the handler that draws returns, and only where
     // the pixels differ from what is on screen: a status update that
-    // clears and redraws the same digits costs no repaint.
-    void copyRows(const QImage &strip, QRect source, QPoint dest);
+    // clears and redraws the same digits costs no repaint. Every step works
+    // on the rectangles drawn, never on the whole picture: the status
+    // update draws five times a second.
+    QRect copyRows(const QImage &strip, QRect source, QPoint dest);
+    void touched(const QRect &area);
     void scheduleShow();
     void showChanges();
 
     QImage m_background;
     QImage m_image;
     QImage m_shown;
+    QRect m_drawnSinceClear;  // where m_image may differ from m_background
+    QRect m_unshown;          // where m_image may differ from m_shown
     bool m_showPending = false;
 };
