@@ -21,6 +21,8 @@ constexpr qint64 kBoundarySafetyMs = 40;
 // reported: more than the status interval, so that the disc repeat's second
 // start, an update later, still finds the last track's end unheard.
 constexpr qint64 kBoundaryLeadMs = 400;
+// Below this much buffered the output is filled a chunk at a time.
+constexpr qint64 kFillInChunksBelowMs = 250;
 
 qint64 sectorFrame(qint64 lsn) { return lsn * kFramesPerSector; }
 
@@ -469,6 +471,8 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
     }
     const qint64 n = std::min(maxFrames, limit - cursor);
     const qint64 bytes = n * kBytesPerFrame;
+    if (qint64(m_chunk.size()) < bytes)
+        m_chunk.resize(size_t(bytes));
     readFrames(cursor, n, m_chunk.data());
     if (silent)
         std::memset(m_chunk.data(), 0, size_t(bytes));
@@ -564,6 +568,16 @@ void PlaybackEngine::reachBoundary(quint64 generation)
     m_atBoundary = false;
 }
 
+// Each write wakes the sound server's client thread and the server: once
+// the output holds enough to ride out a slow read, the whole room it asks
+// for goes in one write. Until then it is filled a chunk at a time, so that
+// a start is heard as soon as the first chunk is read.
+qint64 PlaybackEngine::largestWrite() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_timing.bufferedNow() < kSampleRate * kFillInChunksBelowMs / 1000 ? kChunkFrames : kSampleRate;
+}
+
 // Renders while the output wants more; false when the thread should wait
 // for a command or for room.
 bool PlaybackEngine::waitForRoom(uint64_t seen)
@@ -578,7 +592,7 @@ bool PlaybackEngine::waitForRoom(uint64_t seen)
         ensureOutput();
         const qint64 room = m_output->writableFrames();
         if (room > 0 || m_output->failed()) {
-            renderStep(std::min<qint64>(kChunkFrames, std::max<qint64>(room, 1)));
+            renderStep(std::min<qint64>(largestWrite(), std::max<qint64>(room, 1)));
             return false;
         }
         waitMs = m_output->msUntilWritable();

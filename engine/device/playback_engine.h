@@ -77,6 +77,7 @@ private:
     // Rendering, on the sound thread or the pacer.
     qint64 renderStep(qint64 maxFrames);
     void applyOutputRequests();
+    qint64 largestWrite() const;
     bool waitForRoom(uint64_t seen);
     void drainToBoundaryLead(quint64 generation);
     void reachBoundary(quint64 generation);
