@@ -21,8 +21,9 @@ constexpr qint64 kBoundarySafetyMs = 40;
 // reported: more than the status interval, so that the disc repeat's second
 // start, an update later, still finds the last track's end unheard.
 constexpr qint64 kBoundaryLeadMs = 400;
-// Below this much buffered the output is filled a chunk at a time.
-constexpr qint64 kFillInChunksBelowMs = 250;
+// Below this much buffered the output is filled a chunk at a time: a
+// larger write waits for more sectors, which a slow drive may be late with.
+constexpr qint64 kFillInChunksBelowMs = 500;
 
 qint64 sectorFrame(qint64 lsn) { return lsn * kFramesPerSector; }
 
@@ -571,7 +572,8 @@ void PlaybackEngine::reachBoundary(quint64 generation)
 // Each write wakes the sound server's client thread and the server: once
 // the output holds enough to ride out a slow read, the whole room it asks
 // for goes in one write. Until then it is filled a chunk at a time, so that
-// a start is heard as soon as the first chunk is read.
+// a start is heard as soon as the first chunk is read and the buffer grows
+// as fast as the drive delivers.
 qint64 PlaybackEngine::largestWrite() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
