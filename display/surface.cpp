@@ -55,6 +55,7 @@ Surface::Surface(const QImage &background, QWidget *parent)
 
 void Surface::Clear()
 {
+    ++m_revision;
     if (m_drawnSinceClear.isEmpty())
         return;
     copyArea(m_background, m_image, m_drawnSinceClear);
@@ -64,6 +65,7 @@ void Surface::Clear()
 
 void Surface::Copy(const QImage &strip, QRect source, QPoint dest)
 {
+    ++m_revision;
     QRect target;
     if (strip.format() == m_image.format() && strip.depth() == 32) {
         target = copyRows(strip, source, dest);

@@ -18,6 +18,8 @@ public:
     void Copy(const QImage &strip, QRect source, QPoint dest);
 
     const QImage &image() const { return m_image; }
+    // Counts the clears and copies: the same revision, the same picture.
+    quint64 revision() const { return m_revision; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -39,4 +41,5 @@ private:
     QRect m_drawnSinceClear;  // where m_image may differ from m_background
     QRect m_unshown;          // where m_image may differ from m_shown
     bool m_showPending = false;
+    quint64 m_revision = 0;
 };
