@@ -115,7 +115,9 @@ void Surface::showChanges()
         return;
     const QRect changed = changedRect(m_shown, m_image, m_unshown);
     if (!changed.isEmpty()) {
-        update(changed);
+        // Painted now rather than at the next turn of the event loop: the
+        // loop turns once less for each status update.
+        repaint(changed);
         copyArea(m_image, m_shown, changed);
     }
     m_unshown = QRect();
