@@ -6,9 +6,9 @@
 #     or skip), on a coded disc;
 #  2. the cost of playing 60 s of the demo disc with the window shown: CPU
 #     seconds per played minute of the player, of the sound server and of
-#     the X server (from /proc/PID/stat), and the player's peak RSS; in the
-#     same run pacat streaming the same PCM (the floor) and mpv playing the
-#     same image.
+#     the X server (from /proc/PID/stat), the player's share by thread and
+#     its peak RSS; in the same run pacat streaming the same PCM (the floor)
+#     and mpv playing the same image.
 # Needs: a build (default build/), Xvfb, openbox, xdotool, pulseaudio,
 # pulseaudio-utils, mpv, time.
 set -euo pipefail
@@ -65,12 +65,21 @@ window=$(xdotool search --sync --onlyvisible --pid "$player" | head -1)
 sleep 1.5  # the disc is read half a second after the window shows
 xdotool mousemove --window "$window" 184 123 click 1
 sleep 1
+# Each thread of the player: id, name, utime + stime in ticks.
+threads() { for t in /proc/"$1"/task/*; do echo "${t##*/} $(awk '{print $14 + $15}' "$t/stat") $(tr ' ' _ < "$t/comm")"; done | sort; }
+threads "$player" > "$dir/threads0"
 p0=$(cpu "$player"); s0=$(cpu "$server"); x0=$(cpu "$xserver")
 sleep "$seconds"
 p1=$(cpu "$player"); s1=$(cpu "$server"); x1=$(cpu "$xserver")
+threads "$player" > "$dir/threads1"
 rss=$(awk '/VmHWM/ {print $2}' "/proc/$player/status")
 kill "$player"; wait "$player" 2>/dev/null || true
 report velor-cdplayer $((p1 - p0)) $((s1 - s0)) $((x1 - x0)) "$rss"
+# The player's own share by thread; its first thread is the window's.
+join "$dir/threads0" "$dir/threads1" | while read -r tid t0 name t1 _; do
+  [ "$tid" = "$player" ] && name="$name(window)"
+  printf "  %-26s %6s\n" "$name" "$(seconds_of $((t1 - t0)))"
+done
 
 # The same PCM through pacat and the same image through mpv; their own CPU
 # and peak RSS from time(1).

@@ -3,7 +3,9 @@
 #include "strip_cells.h"
 #include "surface.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace {
 
@@ -46,23 +48,35 @@ std::array<int, kSlotCount> slotDigits(const DigitVariables &d)
 
 }  // namespace
 
+bool DigitDisplay::showsAlready(const Surface *DspT, bool blank) const
+{
+    return m_drawn.surface == DspT && m_drawn.revision == DspT->revision() && m_drawn.blank == blank
+           && std::equal(std::begin(DigitSrcX), std::end(DigitSrcX), std::begin(m_drawn.srcX));
+}
+
 void DigitDisplay::DrawDigits(Surface *DspT, const QImage &TimPic, const DigitVariables &d, const QString &Text1)
 {
-    DspT->Clear();
-
     const std::array<int, kSlotCount> digits = slotDigits(d);
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (digits[slot] != kNoDigit)
             DigitSrcX[slot] = TimPicCells::digitX(digits[slot]);
     }
 
-    if (Text1 == QLatin1String("00"))
+    const bool blank = Text1 == QLatin1String("00");
+    if (showsAlready(DspT, blank))
         return;
 
-    for (const DigitCopy &copy : kCopies) {
-        const QRect cell = copy.slot == kColon
-            ? TimPicCells::Colon
-            : QRect(DigitSrcX[copy.slot - 1], 0, TimPicCells::DigitWidth, TimPicCells::CellHeight);
-        DspT->Copy(TimPic, cell, QPoint(copy.x, copy.y));
+    DspT->Clear();
+    if (!blank) {
+        for (const DigitCopy &copy : kCopies) {
+            const QRect cell = copy.slot == kColon
+                ? TimPicCells::Colon
+                : QRect(DigitSrcX[copy.slot - 1], 0, TimPicCells::DigitWidth, TimPicCells::CellHeight);
+            DspT->Copy(TimPic, cell, QPoint(copy.x, copy.y));
+        }
     }
+    m_drawn.surface = DspT;
+    m_drawn.revision = DspT->revision();
+    m_drawn.blank = blank;
+    std::copy(std::begin(DigitSrcX), std::end(DigitSrcX), std::begin(m_drawn.srcX));
 }

@@ -17,4 +17,16 @@ public:
 
     // Redraws DspT from the digit variables; blank while Text1 is "00".
     void DrawDigits(Surface *DspT, const QImage &TimPic, const DigitVariables &d, const QString &Text1);
+
+private:
+    // What DspT shows since this drew it last, while nothing else drew on
+    // it: the status update redraws the same digits four times out of five.
+    struct Drawn {
+        const Surface *surface = nullptr;
+        quint64 revision = 0;
+        bool blank = false;
+        qint32 srcX[16] = {};
+    };
+    bool showsAlready(const Surface *DspT, bool blank) const;
+    Drawn m_drawn;
 };

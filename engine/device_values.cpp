@@ -2,13 +2,43 @@
 
 #include <algorithm>
 
+// The status update formats these five times a second: by hand, without
+// QString::arg.
 QString hex8(qint32 value)
 {
-    return QStringLiteral("%1").arg(quint32(value), 8, 16, QLatin1Char('0')).toUpper();
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    QString text(8, Qt::Uninitialized);
+    quint32 rest = quint32(value);
+    for (int i = 7; i >= 0; --i, rest >>= 4)
+        text[i] = QLatin1Char(kDigits[rest & 0xF]);
+    return text;
 }
+
+namespace {
+int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+}  // namespace
 
 QString dec2(const QString &hex, int position)
 {
+    const int first = position - 1;
+    if (first >= 0 && first + 2 <= hex.size()) {
+        const int high = hexDigitValue(hex.at(first));
+        const int low = hexDigitValue(hex.at(first + 1));
+        if (high >= 0 && low >= 0)
+            return twoDigits(high * 16 + low);
+    }
+    // Anything but two plain hexadecimal digits is read the way Qt reads a
+    // number.
     bool ok = false;
     const int byte = hex.mid(position - 1, 2).toInt(&ok, 16);
     return twoDigits(ok ? byte : 0);
@@ -16,7 +46,9 @@ QString dec2(const QString &hex, int position)
 
 QString twoDigits(qint64 value)
 {
-    return QStringLiteral("%1").arg(std::clamp<qint64>(value, 0, 99), 2, 10, QLatin1Char('0'));
+    const qint64 clamped = std::clamp<qint64>(value, 0, 99);
+    const QChar digits[2] = {QLatin1Char(char('0' + clamped / 10)), QLatin1Char(char('0' + clamped % 10))};
+    return QString(digits, 2);
 }
 
 QString minSec(const QString &minutes, const QString &seconds)

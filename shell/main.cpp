@@ -44,6 +44,7 @@ int main(int argc, char *argv[])
         return status;
 
     preferX11ThenWayland();
+    repaintWithoutSharedMemory();
     guardWindowSystemStart();
     QApplication app(argc, argv);
     windowSystemStarted();

@@ -52,6 +52,17 @@ void preferX11ThenWayland()
         qputenv(kPlatformVariable, "xcb;wayland");
 }
 
+// The window is small and repaints a few cells five times a second while
+// playing. Through shared memory Qt waits for the X server to answer
+// before each of those repaints, which costs more than sending the few
+// pixels over the connection.
+void repaintWithoutSharedMemory()
+{
+    constexpr char kNoSharedMemory[] = "QT_XCB_NO_MITSHM";
+    if (!qEnvironmentVariableIsSet(kNoSharedMemory))
+        qputenv(kNoSharedMemory, "1");
+}
+
 void guardWindowSystemStart() { previousHandler = qInstallMessageHandler(holdOrEnd); }
 
 void windowSystemStarted()

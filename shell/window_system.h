@@ -8,6 +8,10 @@
 // A platform the user chose with QT_QPA_PLATFORM is kept.
 void preferX11ThenWayland();
 
+// Repaints on X11 go to the server over the connection rather than through
+// a shared-memory image.
+void repaintWithoutSharedMemory();
+
 // Until the application object is made, a window system that cannot be
 // reached ends the process with one line on stderr and status 1, instead of
 // Qt's abort. Qt's own start-up warnings are held back meanwhile and given

@@ -45,8 +45,9 @@ CdAudioControl::CdAudioControl(const Options &options, QObject *parent)
     m_updateTimer = new ClockTimer(m_clock, this);
     connect(m_updateTimer, &ClockTimer::timeout, this, &CdAudioControl::raiseStatusUpdate);
     m_mediaTimer = new ClockTimer(m_clock, this);
-    connect(m_mediaTimer, &ClockTimer::timeout, this, [this] { m_engine->checkMedia(); });
-    m_mediaTimer->setInterval(kMediaCheckMs);
+    connect(m_mediaTimer, &ClockTimer::timeout, this, &CdAudioControl::checkMedia);
+    m_lastMediaCheckMs = m_clock->nowMs();
+    armMediaTimer();
 }
 
 CdAudioControl::~CdAudioControl() = default;
@@ -55,8 +56,33 @@ QString CdAudioControl::outputName() const { return m_engine->outputName(); }
 
 void CdAudioControl::raiseStatusUpdate()
 {
+    checkMediaWhenDue();
     if (m_isOpen)
         emit StatusUpdate();
+}
+
+// On a status update: checks now when waiting for the next update would
+// leave more than kMediaCheckMs between two checks.
+void CdAudioControl::checkMediaWhenDue()
+{
+    if (m_clock->nowMs() + m_updateInterval - m_lastMediaCheckMs > kMediaCheckMs)
+        checkMedia();
+}
+
+void CdAudioControl::checkMedia()
+{
+    m_lastMediaCheckMs = m_clock->nowMs();
+    m_engine->checkMedia();
+}
+
+// While status updates come at least as often, the media check rides on
+// them instead of waking the user-interface thread with a timer of its own.
+void CdAudioControl::armMediaTimer()
+{
+    const bool ridesOnUpdates = m_updateInterval > 0 && m_updateInterval <= kMediaCheckMs;
+    const int wanted = ridesOnUpdates ? 0 : kMediaCheckMs;
+    if (m_mediaTimer->interval() != wanted)
+        m_mediaTimer->setInterval(wanted);
 }
 
 void CdAudioControl::onBoundary()
@@ -75,6 +101,7 @@ void CdAudioControl::setUpdateInterval(int ms)
 {
     m_updateInterval = qMax(0, ms);
     m_updateTimer->setInterval(m_updateInterval);
+    armMediaTimer();
 }
 
 void CdAudioControl::setTimeFormat(qint32 format) { m_timeFormat = format; }

@@ -98,6 +98,9 @@ signals:
 
 private:
     void raiseStatusUpdate();
+    void checkMediaWhenDue();
+    void checkMedia();
+    void armMediaTimer();
     void onBoundary();
     void playCommand();
     void stepTrack(bool forward);
@@ -123,4 +126,5 @@ private:
     bool m_silent = false;
     int m_updateInterval = 0;
     qint64 m_lastPrevMs = -1;
+    qint64 m_lastMediaCheckMs = 0;
 };

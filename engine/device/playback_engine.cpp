@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <pthread.h>
 
 namespace {
 
@@ -21,6 +22,9 @@ constexpr qint64 kBoundarySafetyMs = 40;
 // reported: more than the status interval, so that the disc repeat's second
 // start, an update later, still finds the last track's end unheard.
 constexpr qint64 kBoundaryLeadMs = 400;
+// Below this much buffered the output is filled a chunk at a time: a
+// larger write waits for more sectors, which a slow drive may be late with.
+constexpr qint64 kFillInChunksBelowMs = 500;
 
 qint64 sectorFrame(qint64 lsn) { return lsn * kFramesPerSector; }
 
@@ -474,7 +478,10 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
         reachBoundary(generation);
         return 0;
     }
-    const qint64 n = readFrames(cursor, std::min(maxFrames, limit - cursor), m_chunk.data());
+    const qint64 wanted = std::min(maxFrames, limit - cursor);
+    if (qint64(m_chunk.size()) < wanted * kBytesPerFrame)
+        m_chunk.resize(size_t(wanted * kBytesPerFrame));
+    const qint64 n = readFrames(cursor, wanted, m_chunk.data());
     if (n == 0)
         return -1;
     const qint64 bytes = n * kBytesPerFrame;
@@ -572,6 +579,17 @@ void PlaybackEngine::reachBoundary(quint64 generation)
     m_atBoundary = false;
 }
 
+// Each write wakes the sound server's client thread and the server: once
+// the output holds enough to ride out a slow read, the whole room it asks
+// for goes in one write. Until then it is filled a chunk at a time, so that
+// a start is heard as soon as the first chunk is read and the buffer grows
+// as fast as the drive delivers.
+qint64 PlaybackEngine::largestWrite() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_timing.bufferedNow() < kSampleRate * kFillInChunksBelowMs / 1000 ? kChunkFrames : kSampleRate;
+}
+
 // Renders while the output wants more; false when the thread should wait
 // for a command or for room.
 bool PlaybackEngine::waitForRoom(uint64_t seen)
@@ -586,7 +604,7 @@ bool PlaybackEngine::waitForRoom(uint64_t seen)
         ensureOutput();
         const qint64 room = m_output->writableFrames();
         if (room > 0 || m_output->failed()) {
-            renderStep(std::min<qint64>(kChunkFrames, std::max<qint64>(room, 1)));
+            renderStep(std::min<qint64>(largestWrite(), std::max<qint64>(room, 1)));
             return false;
         }
         waitMs = m_output->msUntilWritable();
@@ -597,6 +615,8 @@ bool PlaybackEngine::waitForRoom(uint64_t seen)
 
 void PlaybackEngine::soundLoop()
 {
+    // Named, so that its share shows in per-thread figures (bench/).
+    pthread_setname_np(pthread_self(), "velor-sound");
     for (;;) {
         const uint64_t seen = m_wakeup.count();
         {

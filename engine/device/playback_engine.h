@@ -81,6 +81,7 @@ private:
     // -1 when nothing can be now (not playing, or the disc not read yet).
     qint64 renderStep(qint64 maxFrames);
     void applyOutputRequests();
+    qint64 largestWrite() const;
     bool waitForRoom(uint64_t seen);
     void drainToBoundaryLead(quint64 generation);
     void reachBoundary(quint64 generation);

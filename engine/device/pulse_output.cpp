@@ -97,8 +97,12 @@ bool PulseOutput::waitUntilReady(const std::function<bool()> &cancelled)
             attr.prebuf = bytesFor(kStartThresholdMs);
             attr.minreq = bytesFor(kRequestMs);
             attr.fragsize = uint32_t(-1);
-            const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE
-                                                 | PA_STREAM_ADJUST_LATENCY);
+            // Without latency adjustment the buffer asked for is the whole
+            // of it and the server keeps tlength - 2 * minreq of it in the
+            // sink: the sink wakes half as often as when the server splits
+            // the latency. A flush or cork still takes effect at once, the
+            // server rewinds what the sink holds.
+            const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
             if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
                 break;
         }

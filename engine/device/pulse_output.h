@@ -22,7 +22,9 @@ public:
     bool write(const char *pcm, qint64 bytes) override;
     qint64 writableFrames() override;
     bool failed() override;
-    qint64 msUntilWritable() override { return kRequestMs; }
+    // The server's request for more wakes the sound thread; this only
+    // bounds a wait that no request ends.
+    qint64 msUntilWritable() override { return kTargetLatencyMs; }
     void setWakeup(std::function<void()> wakeup) override;
     qint64 bufferedFrames() override;
     void discard() override;

@@ -89,6 +89,21 @@ private slots:
         COMPARE_IMAGES(m_skin->DspT->image(), expected("10", "1111", "0101", "10", "1010"));
     }
 
+    // The same digits again are not drawn again, unless something else
+    // drew on the surface meanwhile.
+    void sameDigitsAfterAForeignDrawingAreDrawnAgain()
+    {
+        DigitDisplay display;
+        const DigitVariables d = digitsOf("07", "0305", "0431", "12", "5207");
+        display.DrawDigits(m_skin->DspT, m_skin->TimPic, d, "07");
+        const quint64 drawn = m_skin->DspT->revision();
+        display.DrawDigits(m_skin->DspT, m_skin->TimPic, d, "07");
+        QCOMPARE(m_skin->DspT->revision(), drawn);
+        m_skin->DspT->Copy(m_skin->TimPic, digitCell('8'), QPoint(0, 0));
+        display.DrawDigits(m_skin->DspT, m_skin->TimPic, d, "07");
+        COMPARE_IMAGES(m_skin->DspT->image(), expected("07", "0305", "0431", "12", "5207"));
+    }
+
     void staysBlankWithoutDiscButRemembersTheDigits()
     {
         DigitDisplay display;

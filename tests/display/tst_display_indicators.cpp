@@ -64,6 +64,19 @@ struct State {
     }
 };
 
+// The areas a widget is asked to paint.
+class PaintCollector : public QObject {
+public:
+    explicit PaintCollector(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            region |= static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+    QRegion region;
+};
+
 }  // namespace
 
 Q_DECLARE_METATYPE(State)
@@ -170,6 +183,37 @@ private slots:
             COMPARE_IMAGES(m_skin->PicD->image(), expected({Band0, Lamp, phase, PlayIcon, Speaker}));
         }
         QCOMPARE(s.AnmFr, qint16(3));
+    }
+
+    // On screen a redraw repaints every pixel that changed, the cleared
+    // ones included, and nothing that stayed the same.
+    void repaintsWhatChangedOnly()
+    {
+        PaintCollector painted(m_skin->PicD);
+        m_skin->showDiscPanel();
+        m_fixture->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_fixture->window));
+        State stopped;
+        stopped.Ply = 0;
+        stopped.Stp = 1;
+        PlayerState s = stopped.player();
+        // Stopped, then playing (the stop icon goes), then the disc turns.
+        for (const int mode : {kStopped, kPlaying, kPlaying}) {
+            const QImage before = m_skin->PicD->image();
+            painted.region = QRegion();
+            ModeScript script({mode});
+            DrawIndicators(m_skin->PicD, m_skin->PicParts1, m_skin->PicPM, s, script.reader());
+            for (int i = 0; i < 3; ++i)
+                QCoreApplication::processEvents();
+            if (mode == kStopped)
+                continue;
+            const QImage after = m_skin->PicD->image();
+            for (int y = 0; y < after.height(); ++y)
+                for (int x = 0; x < after.width(); ++x)
+                    QVERIFY(before.pixel(x, y) == after.pixel(x, y) || painted.region.contains(QPoint(x, y)));
+            QVERIFY(!painted.region.isEmpty());
+            QVERIFY(!painted.region.intersects(QRect(kCells[Band0].dest, kCells[Band0].source.size())));
+        }
     }
 };
 

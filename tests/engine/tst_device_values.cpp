@@ -51,6 +51,10 @@ void TestDeviceValues::hexAndDecimalHelpers()
     QCOMPARE(dec2(QStringLiteral("00000005"), 7), QStringLiteral("05"));
     QCOMPARE(dec2(QStringLiteral("3B000000"), 1), QStringLiteral("59"));
     QCOMPARE(dec2(QStringLiteral("00000000"), 9), QStringLiteral("00"));
+    // Lower case and a lone digit read as Qt reads them.
+    QCOMPARE(dec2(QStringLiteral("0000003b"), 7), QStringLiteral("59"));
+    QCOMPARE(dec2(QStringLiteral("0000000A"), 8), QStringLiteral("10"));
+    QCOMPARE(dec2(QStringLiteral("000000G1"), 7), QStringLiteral("00"));
 }
 
 void TestDeviceValues::derivesTextsFromPackedValues()
