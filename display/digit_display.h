@@ -25,7 +25,7 @@ private:
         const Surface *surface = nullptr;
         quint64 revision = 0;
         bool blank = false;
-        qint32 srcX[16] = {};
+        decltype(DigitDisplay::DigitSrcX) srcX = {};
     };
     bool showsAlready(const Surface *DspT, bool blank) const;
     Drawn m_drawn;

@@ -14,31 +14,8 @@ QString hex8(qint32 value)
     return text;
 }
 
-namespace {
-int hexDigitValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
-}
-}  // namespace
-
 QString dec2(const QString &hex, int position)
 {
-    const int first = position - 1;
-    if (first >= 0 && first + 2 <= hex.size()) {
-        const int high = hexDigitValue(hex.at(first));
-        const int low = hexDigitValue(hex.at(first + 1));
-        if (high >= 0 && low >= 0)
-            return twoDigits(high * 16 + low);
-    }
-    // Anything but two plain hexadecimal digits is read the way Qt reads a
-    // number.
     bool ok = false;
     const int byte = hex.mid(position - 1, 2).toInt(&ok, 16);
     return twoDigits(ok ? byte : 0);

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <utility>
 
 // A CD drive made of disc images, read through the same paranoia path as a
 // real drive, with a real drive's troubles on demand: sectors that fail,
