@@ -1,23 +1,54 @@
 #!/usr/bin/env bash
 # The player as a user meets it, on a private X server (Xvfb + openbox) and
-# a private PulseAudio server with a null sink:
+# on private sound servers, each started here and ended before the next:
+#   pa500  PulseAudio, null sink, the player alone: the sink runs at the
+#          latency the player's stream gives it
+#   pa20   the same with the sink held at 20 ms
+#   pa200  the same with the sink held at 200 ms
+#   pw44   PipeWire (pipewire-pulse, wireplumber, own dbus) at 44100 Hz
+#   pw48   PipeWire at its default 48000 Hz: the coded frames are resampled
+#          and cannot be decoded, so only the cost is measured there
+# On each (but pw48):
 #  1. what is heard after each click (bench_commands: the old sound after
-#     play, the four seeks, next, pause, play and stop; the resume's repeat
-#     or skip), on a coded disc;
+#     play, the four seeks, next, three pauses and resumes, stop; the frames
+#     lost at each start, the resume's repeat or skip), on a coded disc,
+#     recorded through record_monitor without pulling the sink's latency
+#     down;
+# on pa500 and pw48:
 #  2. the cost of playing 60 s of the demo disc with the window shown: CPU
 #     seconds per played minute of the player, of the sound server and of
 #     the X server (from /proc/PID/stat), the player's share by thread and
 #     its peak RSS; in the same run pacat streaming the same PCM (the floor)
 #     and mpv playing the same image.
-# Needs: a build (default build/), Xvfb, openbox, xdotool, pulseaudio,
-# pulseaudio-utils, mpv, time.
+# CONFIGS="pa500 pw44" runs only those; PLAYER=path runs another build's
+# player against this build's tools; BENCH_ARGS="--fragment-ms 5
+# --adjust-latency" records as before, pulling the sink down, to check the
+# timing against a short recording latency. Needs: a build (default build/),
+# Xvfb, openbox, xdotool, pulseaudio, pulseaudio-utils, pipewire,
+# pipewire-pulse, wireplumber, dbus-daemon, mpv, time.
 set -euo pipefail
+here=$(dirname "$(realpath "$0")")
 build=$(realpath "${1:-build}")
+player=${PLAYER:-$build/velor-cdplayer}  # another build's player, against this build's tools
 seconds=${SECONDS_TO_PLAY:-60}
 display=${BENCH_DISPLAY:-:147}
+configs=${CONFIGS:-pa500 pa20 pa200 pw44 pw48}
 dir=$(mktemp -d)
-pids=()
+pids=()          # the X server and the window manager
+config_pids=()   # what the configuration in hand started, but PipeWire's
+server_pids=()   # the sound server's processes, for their CPU time
+pw_dir=
+
+stop_config() {
+  local i
+  for ((i = ${#config_pids[@]} - 1; i >= 0; i--)); do kill "${config_pids[i]}" 2>/dev/null || true; done  # clients first
+  for p in "${config_pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  [ -n "$pw_dir" ] && "$here/../tools/private-pipewire.sh" stop "$pw_dir"
+  config_pids=(); server_pids=(); pw_dir=
+  unset PULSE_SERVER XDG_RUNTIME_DIR XDG_CONFIG_HOME XDG_STATE_HOME PIPEWIRE_RUNTIME_DIR DBUS_SESSION_BUS_ADDRESS
+}
 cleanup() {
+  stop_config
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$dir"
@@ -30,23 +61,67 @@ export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 pids+=($!)
-
-PULSE_RUNTIME_PATH=$dir PULSE_STATE_PATH=$dir pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
-  --log-level=error \
-  -L "module-null-sink sink_name=velor_null rate=44100 format=s16le channels=2" \
-  -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" &
-server=$!; pids+=("$server")
-export PULSE_SERVER=unix:$dir/native
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-mkdir -p "$dir/run" && chmod 700 "$dir/run"
-export XDG_RUNTIME_DIR=$dir/run QT_QPA_PLATFORM=xcb
-
-echo "== What is heard after each click (coded disc, null sink monitor)"
+export QT_QPA_PLATFORM=xcb
 "$build/make_test_disc" "$dir/coded" --tracks 30,30,30,30 >/dev/null
-"$build/bench/bench_commands" "$build/velor-cdplayer" "$dir/coded.cue"
+
+start_pulseaudio() {  # the latency the sink is held at in ms, or none
+  local run=$dir/pa
+  mkdir -p "$run/xdg" && chmod 700 "$run/xdg"
+  PULSE_RUNTIME_PATH=$run PULSE_STATE_PATH=$run pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+    --disallow-exit --disable-shm=yes --log-level=error \
+    -L "module-null-sink sink_name=velor_null rate=44100 format=s16le channels=2" \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$run/native" &
+  config_pids+=($!); server_pids=($!)
+  export PULSE_SERVER=unix:$run/native XDG_RUNTIME_DIR=$run/xdg
+  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  if [ -n "${1:-}" ]; then
+    # A silent recording of the monitor that asks for this latency: the
+    # server sets the sink's latency to the least any stream asks for, and
+    # a recording adds nothing to what is heard.
+    parec --raw --latency-msec="$1" -d velor_null.monitor >/dev/null &
+    config_pids+=($!)
+  fi
+}
+
+start_pipewire() {  # the graph's rate
+  pw_dir=$dir/pw
+  eval "$("$here/../tools/private-pipewire.sh" start "$pw_dir" "$1")"
+  read -r _ pipewire wireplumber pulse <<< "$PRIVATE_PIPEWIRE_PIDS"
+  server_pids=("$pipewire" "$wireplumber" "$pulse")
+}
+
+# What the sink and, on PipeWire, the graph run at while the player plays.
+show_latency() {
+  sleep 10
+  echo "-- sink while playing:"
+  pactl list sinks | grep -i latency | sed 's/^\s*/   /'
+  if [ -n "$pw_dir" ]; then
+    # pw-top draws on a terminal only: its last screen, through script,
+    # cut to each running node's id, quantum, rate and name.
+    echo "-- pw-top (id, quantum, rate, node):"
+    script -qc "stty cols 160 rows 40; timeout 2 pw-top" /dev/null </dev/null 2>/dev/null \
+      | sed 's/\x1b\[[0-9;?]*[a-zA-Z]/ /g' | grep -aoE 'R +[0-9]+ +[0-9]+ +[0-9]+ +[0-9.]+.s +[0-9.]+.s +[0-9.]+ +[0-9.]+ +[0-9]+ +[A-Z0-9]+ [0-9]+ [0-9]+ +(\+ )?[^ ]+' \
+      | awk '{ last[$2] = sprintf("   %4s %6s %6s  %s", $2, $3, $4, $NF) } END { for (id in last) print last[id] }' || true
+  fi
+}
+
+summaries=()
+commands() {  # configuration name
+  echo "== What is heard after each click (coded disc, null sink monitor)"
+  show_latency &
+  local shower=$!
+  # shellcheck disable=SC2086  # BENCH_ARGS: options for bench_commands, split
+  "$build/bench/bench_commands" ${BENCH_ARGS:-} "$player" "$dir/coded.cue" | tee "$dir/commands"
+  wait "$shower" || true
+  summaries+=("$(printf "%-6s %s" "$1" "$(sed -n 's/^summary: //p' "$dir/commands")")")
+}
 
 ticks=$(getconf CLK_TCK)
-cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # utime + stime, in ticks
+cpu() {  # utime + stime in ticks, summed over processes
+  local sum=0 p
+  for p in "$@"; do sum=$((sum + $(awk '{print $14 + $15}' "/proc/$p/stat"))); done
+  echo $sum
+}
 seconds_of() { awk -v t="$1" -v k="$ticks" -v s="$seconds" 'BEGIN { printf "%.2f", t / k * 60 / s }'; }
 report() {  # name, own ticks, server ticks, X ticks, peak RSS KB
   local own server_cost x_cost
@@ -54,45 +129,73 @@ report() {  # name, own ticks, server ticks, X ticks, peak RSS KB
   awk -v n="$1" -v o="$own" -v s="$server_cost" -v x="$x_cost" -v r="$5" \
     'BEGIN { printf "%-14s %6.2f %8.2f %6.2f %7.2f %9.1f\n", n, o, s, x, o + s + x, r / 1024 }'
 }
-
-echo
-echo "== Cost of ${seconds} s of the demo disc, CPU seconds per played minute"
-printf "%-14s %6s %8s %6s %7s %9s\n" "" "own" "server" "X" "whole" "RSS MB"
-demo=$build/demo/velor-demo.cue
-"$build/velor-cdplayer" --device "$demo" &
-player=$!; pids+=("$player")
-window=$(xdotool search --sync --onlyvisible --pid "$player" | head -1)
-sleep 1.5  # the disc is read half a second after the window shows
-xdotool mousemove --window "$window" 184 123 click 1
-sleep 1
-# Each thread of the player: id, name, utime + stime in ticks.
+# Each thread of a process: id, utime + stime in ticks, name.
 threads() { for t in /proc/"$1"/task/*; do echo "${t##*/} $(awk '{print $14 + $15}' "$t/stat") $(tr ' ' _ < "$t/comm")"; done | sort; }
-threads "$player" > "$dir/threads0"
-p0=$(cpu "$player"); s0=$(cpu "$server"); x0=$(cpu "$xserver")
-sleep "$seconds"
-p1=$(cpu "$player"); s1=$(cpu "$server"); x1=$(cpu "$xserver")
-threads "$player" > "$dir/threads1"
-rss=$(awk '/VmHWM/ {print $2}' "/proc/$player/status")
-kill "$player"; wait "$player" 2>/dev/null || true
-report velor-cdplayer $((p1 - p0)) $((s1 - s0)) $((x1 - x0)) "$rss"
-# The player's own share by thread; its first thread is the window's.
-join "$dir/threads0" "$dir/threads1" | while read -r tid t0 name t1 _; do
-  [ "$tid" = "$player" ] && name="$name(window)"
-  printf "  %-26s %6s\n" "$name" "$(seconds_of $((t1 - t0)))"
-done
 
 # The same PCM through pacat and the same image through mpv; their own CPU
 # and peak RSS from time(1).
 other() {  # name, command...
   local name=$1; shift
   local s0 x0 s1 x1
-  s0=$(cpu "$server"); x0=$(cpu "$xserver")
+  s0=$(cpu "${server_pids[@]}"); x0=$(cpu "$xserver")
   /usr/bin/time -o "$dir/time" -f "%U %S %M" "$@" >/dev/null 2>&1 || true
-  s1=$(cpu "$server"); x1=$(cpu "$xserver")
+  s1=$(cpu "${server_pids[@]}"); x1=$(cpu "$xserver")
   read -r user sys rss < "$dir/time"
   report "$name" "$(awk -v u="$user" -v s="$sys" -v k="$ticks" 'BEGIN { printf "%d", (u + s) * k }')" \
     $((s1 - s0)) $((x1 - x0)) "$rss"
 }
-head -c $((44100 * 4 * seconds)) "$build/demo/velor-demo.bin" > "$dir/pcm.raw"
-other "pacat (floor)" pacat --raw --format=s16le --rate=44100 --channels=2 "$dir/pcm.raw"
-other mpv mpv --no-config --ao=pulse --length="$seconds" cdda:// --cdrom-device="$demo"
+
+cost() {
+  echo "== Cost of ${seconds} s of the demo disc, CPU seconds per played minute"
+  printf "%-14s %6s %8s %6s %7s %9s\n" "" "own" "server" "X" "whole" "RSS MB"
+  local demo=$build/demo/velor-demo.cue
+  "$player" --device "$demo" &
+  local pid=$!
+  local window
+  window=$(xdotool search --sync --onlyvisible --pid "$pid" | head -1)
+  sleep 1.5  # the disc is read half a second after the window shows
+  xdotool mousemove --window "$window" 184 123 click 1
+  sleep 1
+  threads "$pid" > "$dir/threads0"
+  local p0 s0 x0 p1 s1 x1 rss
+  p0=$(cpu "$pid"); s0=$(cpu "${server_pids[@]}"); x0=$(cpu "$xserver")
+  sleep "$seconds"
+  p1=$(cpu "$pid"); s1=$(cpu "${server_pids[@]}"); x1=$(cpu "$xserver")
+  threads "$pid" > "$dir/threads1"
+  rss=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  report velor-cdplayer $((p1 - p0)) $((s1 - s0)) $((x1 - x0)) "$rss"
+  # The player's own share by thread; its first thread is the window's.
+  join "$dir/threads0" "$dir/threads1" | while read -r tid t0 name t1 _; do
+    [ "$tid" = "$pid" ] && name="$name(window)"
+    printf "  %-26s %6s\n" "$name" "$(seconds_of $((t1 - t0)))"
+  done
+  head -c $((44100 * 4 * seconds)) "$build/demo/velor-demo.bin" > "$dir/pcm.raw"
+  other "pacat (floor)" pacat --raw --format=s16le --rate=44100 --channels=2 "$dir/pcm.raw"
+  other mpv mpv --no-config --ao=pulse --length="$seconds" cdda:// --cdrom-device="$demo"
+}
+
+for config in $configs; do
+  echo
+  case $config in
+    pa500) echo "==== pa500: PulseAudio, the player alone"; start_pulseaudio ;;
+    pa20) echo "==== pa20: PulseAudio, the sink held at 20 ms"; start_pulseaudio 20 ;;
+    pa200) echo "==== pa200: PulseAudio, the sink held at 200 ms"; start_pulseaudio 200 ;;
+    pw44) echo "==== pw44: PipeWire at 44100 Hz"; start_pipewire 44100 ;;
+    pw48) echo "==== pw48: PipeWire at 48000 Hz"; start_pipewire 48000 ;;
+    *) echo "unknown configuration $config (pa500 pa20 pa200 pw44 pw48)" >&2; exit 2 ;;
+  esac
+  if [ "$config" = pw48 ]; then
+    echo "(at 48000 Hz the coded frames are resampled and cannot be decoded: cost only)"
+    summaries+=("$(printf "%-6s %s" "$config" "cost only: coded frames do not survive resampling")")
+  else
+    commands "$config"
+  fi
+  case $config in pa500|pw48) echo; cost ;; esac
+  stop_config
+  rm -rf "$dir/pa" "$dir/pw"
+done
+
+echo
+echo "== Summary: start lost max ms | resume jumps ms | worst command ms"
+printf '%s\n' "${summaries[@]}"

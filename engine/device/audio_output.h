@@ -53,6 +53,11 @@ public:
     // Stop consuming and keep what is buffered (true), or go on with it.
     virtual void hold(bool held) = 0;
 
+    // A sound server takes a hold some time after it is asked for; until
+    // it has, what bufferedFrames() says may still be played. True once
+    // the last hold asked for has taken effect.
+    virtual bool holdSettled() { return true; }
+
     virtual QString name() const = 0;
 };
 
@@ -60,17 +65,23 @@ class Clock;
 
 // Records what a listener would hear, for tests. It models a sink that
 // keeps up to depth frames buffered and plays them as the clock moves on;
-// depth 0 hears every frame as it is written.
+// depth 0 hears every frame as it is written. A sink that acts late (a
+// sound server at a high latency) takes a discard or a hold only after
+// playing on for actLate frames.
 class CaptureOutput : public AudioOutput {
 public:
-    explicit CaptureOutput(qint64 depthFrames = 0) : m_depth(depthFrames) {}
+    explicit CaptureOutput(qint64 depthFrames = 0, qint64 actLateFrames = 0)
+        : m_depth(depthFrames), m_actLate(actLateFrames)
+    {
+    }
 
     bool write(const char *pcm, qint64 bytes) override;
     qint64 writableFrames() override;
     qint64 bufferedFrames() override { return m_pending.size() / kBytesPerFrame; }
-    void discard() override { m_pending.clear(); }
+    void discard() override;
     void dropNewest(qint64 frames) override;
-    void hold(bool held) override { m_held = held; }
+    void hold(bool held) override;
+    bool holdSettled() override { return m_held == m_holdWanted; }
     QString name() const override { return QStringLiteral("capture"); }
 
     // The sink plays on by this many frames (nothing while held). What it
@@ -84,12 +95,19 @@ public:
 
 private:
     void hearOwed();
+    void playOn(qint64 frames);
+    void actLate();
+    void act();
 
     qint64 m_depth;
+    qint64 m_actLate;
     QByteArray m_data;
     QByteArray m_pending;
     qint64 m_owed = 0;
     bool m_held = false;
+    bool m_holdWanted = false;
+    qint64 m_actIn = -1;           // frames still played before acting; -1: nothing to do
+    qint64 m_discardFrames = -1;   // of the oldest pending frames, those a discard drops
 };
 
 // Consumes audio in real time (by the clock) and discards it: the player

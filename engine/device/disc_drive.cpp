@@ -151,7 +151,9 @@ DiscDrive::SectorRead DiscDrive::readSector(qint64 lsn, char *out, bool wait)
     std::unique_lock<std::mutex> lock(m_mutex);
     const quint64 interrupts = m_interrupts;
     for (;;) {
-        if (!isAudio(lsn) || m_quit || interrupts != m_interrupts) {
+        if (interrupts != m_interrupts)
+            return SectorRead::Interrupted;
+        if (!isAudio(lsn) || m_quit) {
             std::memset(out, 0, kSectorBytes);
             return SectorRead::Silence;
         }

@@ -35,9 +35,10 @@ public:
     void requestClose();
     void requestMediaCheck();
 
-    enum class SectorRead { Read, Silence, NotYet };
+    enum class SectorRead { Read, Silence, NotYet, Interrupted };
     // Reads one audio sector for the sound: silence when it cannot be had
-    // (no disc, unreadable, or interrupted). Without wait a sector the disc
+    // (no disc, unreadable); Interrupted, with nothing written, when
+    // interruptRead() came while waiting. Without wait a sector the disc
     // thread has not read yet is NotYet instead of waited for.
     SectorRead readSector(qint64 lsn, char *out, bool wait = true);
     // Makes a read that waits for the drive give up, so a new command is not

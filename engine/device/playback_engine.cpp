@@ -195,7 +195,7 @@ void PlaybackEngine::startSegmentLocked(qint64 frame)
 {
     m_cursor = frame;
     m_holdWanted = false;
-    m_heldIntact = false;
+    m_pauseSettled = true;
     if (m_atBoundary) {
         m_timing.joinAt(frame, m_state == State::Stopped);
     } else if (!m_timing.restartAtJoin(frame)) {
@@ -212,18 +212,9 @@ bool PlaybackEngine::play(std::optional<qint64> fromFrame)
             return false;
         if (!fromFrame && m_state == State::Playing)
             return true;
-        if (!fromFrame && m_state == State::Paused && m_heldIntact) {
-            // The output kept what follows the frame heard last.
-            m_holdWanted = false;
-            m_heldIntact = false;
-            m_timing.resume();
-            m_state = State::Playing;
-            changedLocked();
-            m_wakeup.notify();
-            return true;
-        }
-        // Without a starting point play resumes where the stream stands;
-        // at the end of the disc that means from its start again.
+        // Without a starting point play resumes where the stream stands:
+        // after a pause at the frame after the last one heard, rendered
+        // anew; at the end of the disc from its start again.
         const auto start = playableFrom(fromFrame ? *fromFrame : m_frozen, !fromFrame);
         if (!start)
             return false;
@@ -245,7 +236,7 @@ void PlaybackEngine::pause()
         m_timing.hold();
         m_state = State::Paused;
         m_holdWanted = true;
-        m_heldIntact = true;
+        m_pauseSettled = false;
         changedLocked();
     }
     wakeSoundThread();
@@ -282,7 +273,7 @@ void PlaybackEngine::moveTo(qint64 frame)
             return;
         if (m_state != State::Playing) {
             m_frozen = frame;
-            m_heldIntact = false;
+            m_pauseSettled = true;
             return;
         }
     }
@@ -363,8 +354,13 @@ void PlaybackEngine::useOutput(std::unique_ptr<AudioOutput> output)
     m_outputHeld = false;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_outputName = m_output->name();
-    // A new output starts empty: a pause can no longer go on from it.
-    m_heldIntact = false;
+    // A new output starts empty: a play goes on in it from the frame heard
+    // last in the one before.
+    if (m_state == State::Playing && !m_atBoundary) {
+        m_cursor = m_timing.heard(m_cursor);
+        m_timing.startAfterDrop(m_cursor);
+        changedLocked();
+    }
     m_timing.dropped();
 }
 
@@ -405,9 +401,15 @@ void PlaybackEngine::ensureOutput()
         useOutput(std::make_unique<NullOutput>(m_config.clock, !m_synchronous));
 }
 
+bool PlaybackEngine::isCurrent(quint64 generation) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return generation == m_generation && !m_quit;
+}
+
 // The frames read: fewer than asked when, on a manual clock, the disc
-// thread has not got that far yet.
-qint64 PlaybackEngine::readFrames(qint64 frame, qint64 count, char *out)
+// thread has not got that far yet, or when a command made them useless.
+qint64 PlaybackEngine::readFrames(qint64 frame, qint64 count, char *out, quint64 generation)
 {
     qint64 done = 0;
     while (done < count) {
@@ -417,6 +419,14 @@ qint64 PlaybackEngine::readFrames(qint64 frame, qint64 count, char *out)
             const DiscDrive::SectorRead read = m_drive->readSector(lsn, m_sector.data(), !m_synchronous);
             if (read == DiscDrive::SectorRead::NotYet)
                 break;
+            // A command cut the read short: it is read again unless the
+            // command made what was being read useless. The wake-up of a
+            // command may come after the rendering already follows it.
+            if (read == DiscDrive::SectorRead::Interrupted) {
+                if (isCurrent(generation))
+                    continue;
+                break;
+            }
             m_sectorLsn = read == DiscDrive::SectorRead::Read ? lsn : -1;
         }
         const qint64 n = std::min(count - done, kFramesPerSector - offset);
@@ -456,6 +466,29 @@ void PlaybackEngine::applyOutputRequests()
         m_outputHeld = held;
         m_output->hold(held);
     }
+    if (held)
+        settlePause();
+}
+
+// The output holds some time after the pause, at the server's pace: once
+// it has, what it still buffers tells the frame after the last one heard,
+// where the pause really stands and a play goes on.
+void PlaybackEngine::settlePause()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_pauseSettled || m_state != State::Paused)
+            return;
+    }
+    if (!m_output->holdSettled())
+        return;
+    const qint64 buffered = m_output->bufferedFrames();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_pauseSettled || m_state != State::Paused)
+        return;
+    m_timing.measured(buffered);
+    m_frozen = m_timing.heard(m_cursor);
+    m_pauseSettled = true;
 }
 
 qint64 PlaybackEngine::renderStep(qint64 maxFrames)
@@ -481,7 +514,7 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
     const qint64 wanted = std::min(maxFrames, limit - cursor);
     if (qint64(m_chunk.size()) < wanted * kBytesPerFrame)
         m_chunk.resize(size_t(wanted * kBytesPerFrame));
-    const qint64 n = readFrames(cursor, wanted, m_chunk.data());
+    const qint64 n = readFrames(cursor, wanted, m_chunk.data(), generation);
     if (n == 0)
         return -1;
     const qint64 bytes = n * kBytesPerFrame;
@@ -613,6 +646,12 @@ bool PlaybackEngine::waitForRoom(uint64_t seen)
     return true;
 }
 
+bool PlaybackEngine::discLoaded() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_toc != nullptr;
+}
+
 void PlaybackEngine::soundLoop()
 {
     // Named, so that its share shows in per-thread figures (bench/).
@@ -625,6 +664,10 @@ void PlaybackEngine::soundLoop()
                 break;
         }
         applyOutputRequests();
+        // The sound server is joined once a disc is in, so that the first
+        // play finds a stream that is already running.
+        if (!m_output && discLoaded())
+            ensureOutput();
         waitForRoom(seen);
     }
     // Let go of the sound server here rather than on the caller's thread.

@@ -81,14 +81,17 @@ private:
     // -1 when nothing can be now (not playing, or the disc not read yet).
     qint64 renderStep(qint64 maxFrames);
     void applyOutputRequests();
+    void settlePause();
     qint64 largestWrite() const;
     bool waitForRoom(uint64_t seen);
     void drainToBoundaryLead(quint64 generation);
     void reachBoundary(quint64 generation);
-    qint64 readFrames(qint64 frame, qint64 count, char *out);
+    qint64 readFrames(qint64 frame, qint64 count, char *out, quint64 generation);
+    bool isCurrent(quint64 generation) const;
     void ensureOutput();
     void useOutput(std::unique_ptr<AudioOutput> output);
     void soundLoop();
+    bool discLoaded() const;
     void pace(qint64 nowMs);
 
     Config m_config;
@@ -107,7 +110,7 @@ private:
     OutputTiming m_timing;
     bool m_discardPending = false;
     bool m_holdWanted = false;       // paused with the output's buffer kept
-    bool m_heldIntact = false;       // what is held goes on from m_frozen
+    bool m_pauseSettled = true;      // m_frozen is where the held output stopped
     bool m_atBoundary = false;
     quint64 m_generation = 0;
     quint64 m_tocSerial = 0;

@@ -6,10 +6,17 @@
 #include <pulse/timeval.h>
 
 #include <chrono>
+#include <vector>
 
 namespace {
 
 uint32_t bytesFor(int ms) { return uint32_t(kSampleRate * ms / 1000 * kBytesPerFrame); }
+
+// Silence kept queued while no sound is: the stream never runs dry, for a
+// server ends a stream's underrun by rewinding its sink, and a sink's
+// monitor loses what follows such a rewind. After this long the stream is
+// corked instead, so that the sink can go to sleep.
+constexpr qint64 kIdleSilenceFrames = qint64(kSampleRate) * 10;
 
 // Holds libpulse's lock for one call; the loop's own thread never waits on
 // the server, so taking it is quick even when the server has stopped.
@@ -91,6 +98,7 @@ bool PulseOutput::waitUntilReady(const std::function<bool()> &cancelled)
                 break;
             pa_stream_set_state_callback(m_stream, [](pa_stream *, void *self) { onStateChange(self); }, this);
             pa_stream_set_write_callback(m_stream, &PulseOutput::onRequest, this);
+            pa_stream_set_latency_update_callback(m_stream, &PulseOutput::onTimed, this);
             pa_buffer_attr attr {};
             attr.maxlength = uint32_t(-1);
             attr.tlength = bytesFor(kTargetLatencyMs);
@@ -98,10 +106,8 @@ bool PulseOutput::waitUntilReady(const std::function<bool()> &cancelled)
             attr.minreq = bytesFor(kRequestMs);
             attr.fragsize = uint32_t(-1);
             // Without latency adjustment the buffer asked for is the whole
-            // of it and the server keeps tlength - 2 * minreq of it in the
-            // sink: the sink wakes half as often as when the server splits
-            // the latency. A flush or cork still takes effect at once, the
-            // server rewinds what the sink holds.
+            // of it and the server asks the sink for a latency of
+            // tlength - 2 * minreq.
             const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
             if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
                 break;
@@ -132,6 +138,7 @@ PulseOutput::~PulseOutput()
     if (m_stream) {
         pa_stream_set_state_callback(m_stream, nullptr, nullptr);
         pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+        pa_stream_set_latency_update_callback(m_stream, nullptr, nullptr);
         pa_stream_disconnect(m_stream);
         pa_stream_unref(m_stream);
     }
@@ -151,7 +158,21 @@ void PulseOutput::onStateChange(void *self)
     output->wake();
 }
 
-void PulseOutput::onRequest(pa_stream *, size_t, void *self) { static_cast<PulseOutput *>(self)->wake(); }
+void PulseOutput::onRequest(pa_stream *, size_t, void *self)
+{
+    auto *output = static_cast<PulseOutput *>(self);
+    output->keepIdleStreamFed();
+    output->wake();
+}
+
+// A replacing write is placed once the server's timing counts it.
+void PulseOutput::onTimed(pa_stream *, void *self)
+{
+    auto *output = static_cast<PulseOutput *>(self);
+    output->learnWriteIndex();
+    if (output->m_held)
+        output->wake();
+}
 
 void PulseOutput::onTick(void *self) { pa_threaded_mainloop_signal(static_cast<PulseOutput *>(self)->m_loop, 0); }
 
@@ -178,48 +199,118 @@ bool PulseOutput::failed()
     return !isGood();
 }
 
+// Writes silence or sound; false when the stream is gone. A replacing
+// write goes where the server reads now, over what the stream held.
+bool PulseOutput::writeLocked(const char *pcm, qint64 bytes, bool replacing, bool audio)
+{
+    const int64_t offset = replacing ? 0 : -m_seekBackBytes;
+    m_seekBackBytes = 0;
+    const pa_seek_mode_t seek = replacing ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE;
+    if (pa_stream_write(m_stream, pcm, size_t(bytes), nullptr, offset, seek) != 0)
+        return false;
+    const qint64 frames = bytes / kBytesPerFrame;
+    if (replacing)
+        m_ledger.replaced(frames, audio);
+    else
+        m_ledger.appended(frames, audio);
+    learnWriteIndex();
+    return true;
+}
+
+void PulseOutput::writeSilence(qint64 frames, bool replacing)
+{
+    const std::vector<char> silence(size_t(frames * kBytesPerFrame), 0);
+    writeLocked(silence.data(), qint64(silence.size()), replacing, false);
+}
+
 bool PulseOutput::write(const char *pcm, qint64 bytes)
 {
     LoopLock lock(m_loop);
     if (!isGood())
         return false;
-    const int64_t offset = -m_seekBackBytes;
-    m_seekBackBytes = 0;
-    return pa_stream_write(m_stream, pcm, size_t(bytes), nullptr, offset, PA_SEEK_RELATIVE) == 0;
+    const bool replacing = m_idle;
+    m_idle = false;
+    if (!writeLocked(pcm, bytes, replacing, true))
+        return false;
+    if (m_corked)
+        cork(false);
+    return true;
 }
 
+// While nothing sounds, silence fills whatever room the server asks for,
+// until the stream has been idle long enough to cork it.
+void PulseOutput::keepIdleStreamFed()
+{
+    if (!m_idle || m_corked || !isGood())
+        return;
+    if (m_idleFrames >= kIdleSilenceFrames) {
+        cork(true);
+        return;
+    }
+    const size_t room = pa_stream_writable_size(m_stream);
+    if (room == 0 || room == size_t(-1))
+        return;
+    const qint64 frames = qint64(room) / kBytesPerFrame;
+    m_idleFrames += frames;
+    writeSilence(frames, false);
+}
+
+// What the sink has not played of the stream is replaced by silence, at
+// once: no rewind, so the sink plays out at most its own short latency of
+// the old sound. The next sound replaces that silence where the server
+// then reads.
+void PulseOutput::silenceFromNow()
+{
+    m_idle = true;
+    m_idleFrames = 0;
+    m_seekBackBytes = 0;
+    writeSilence(bytesFor(kTargetLatencyMs) / kBytesPerFrame, true);
+}
+
+void PulseOutput::learnWriteIndex()
+{
+    const pa_timing_info *timing = pa_stream_get_timing_info(m_stream);
+    if (timing && !timing->write_index_corrupt)
+        m_ledger.timed(timing->write_index / kBytesPerFrame);
+}
+
+// Sound that replaces silence need not wait for the server to ask: it goes
+// where the server reads, whatever the stream holds.
 qint64 PulseOutput::writableFrames()
 {
     LoopLock lock(m_loop);
     if (!isGood())
         return 0;
+    if (m_idle)
+        return bytesFor(kTargetLatencyMs) / kBytesPerFrame;
     const size_t bytes = pa_stream_writable_size(m_stream);
     if (bytes == size_t(-1))
         return 0;
     return qint64(bytes) / kBytesPerFrame + m_seekBackBytes / kBytesPerFrame;
 }
 
+// The stream's time is the index of the frame being heard.
 qint64 PulseOutput::bufferedFrames()
 {
     LoopLock lock(m_loop);
-    pa_usec_t usec = 0;
-    int negative = 0;
-    if (!isGood() || pa_stream_get_latency(m_stream, &usec, &negative) < 0 || negative)
+    if (!isGood())
         return 0;
-    return qint64(usec * kSampleRate / 1000000) - m_seekBackBytes / kBytesPerFrame;
+    learnWriteIndex();
+    if (m_held) {
+        const qint64 cutOff = m_ledger.audioCutOff();
+        return cutOff >= 0 ? cutOff : m_ledger.audioFrames();
+    }
+    pa_usec_t usec = 0;
+    if (pa_stream_get_time(m_stream, &usec) < 0)
+        return m_ledger.audioFrames();
+    return m_ledger.audioUnheard(qint64(usec * kSampleRate / 1000000));
 }
 
 void PulseOutput::discard()
 {
     LoopLock lock(m_loop);
-    m_seekBackBytes = 0;
-    if (!isGood())
-        return;
-    if (pa_operation *op = pa_stream_flush(m_stream, nullptr, nullptr))
-        pa_operation_unref(op);
-    // The latency known until now describes the stream before the flush.
-    if (pa_operation *op = pa_stream_update_timing_info(m_stream, nullptr, nullptr))
-        pa_operation_unref(op);
+    if (isGood())
+        silenceFromNow();
 }
 
 // The next write moves back over the dropped frames and the server
@@ -228,16 +319,35 @@ void PulseOutput::dropNewest(qint64 frames)
 {
     LoopLock lock(m_loop);
     m_seekBackBytes += frames * kBytesPerFrame;
+    m_ledger.tookBack(frames);
 }
 
+// A hold is silence from now on, like a drop, but what was cut off stays
+// known: the frame where the sound stopped is where it goes on.
 void PulseOutput::hold(bool held)
 {
     LoopLock lock(m_loop);
     if (held == m_held || !isGood())
         return;
     m_held = held;
-    if (pa_operation *op = pa_stream_cork(m_stream, held ? 1 : 0, nullptr, nullptr))
-        pa_operation_unref(op);
-    if (pa_operation *op = pa_stream_update_timing_info(m_stream, nullptr, nullptr))
+    if (held)
+        silenceFromNow();
+}
+
+bool PulseOutput::holdSettled()
+{
+    LoopLock lock(m_loop);
+    if (!m_held || !isGood())
+        return true;
+    learnWriteIndex();
+    return m_ledger.audioCutOff() >= 0;
+}
+
+// Corking only while idle: the next sound uncorks, and the server then
+// rewinds its sink to play it at once.
+void PulseOutput::cork(bool corked)
+{
+    m_corked = corked;
+    if (pa_operation *op = pa_stream_cork(m_stream, corked ? 1 : 0, nullptr, nullptr))
         pa_operation_unref(op);
 }

@@ -2,6 +2,8 @@
 
 #include "audio_output.h"
 
+#include "stream_ledger.h"
+
 struct pa_context;
 struct pa_stream;
 struct pa_threaded_mainloop;
@@ -12,6 +14,14 @@ struct pa_threaded_mainloop;
 // more data wake the sound thread, and a command drops or holds what is
 // buffered without waiting for an answer, so a stopped or frozen server
 // never holds up the player.
+//
+// The sink plays out only its own short latency of the stream (the
+// stream's buffer is long, the sink's latency asked for is short), and a
+// command replaces what the stream holds by silence rather than flushing
+// or corking it: both make the server rewind its sink, and a sink's
+// monitor, which the desktop's recorders and level meters read, loses
+// what follows a rewind. Where each write landed in the stream is learnt
+// from the server's timing, so that what is heard is known to the frame.
 class PulseOutput : public AudioOutput {
 public:
     // Null when no server answers within kConnectTimeoutMs, or when
@@ -30,14 +40,17 @@ public:
     void discard() override;
     void dropNewest(qint64 frames) override;
     void hold(bool held) override;
+    bool holdSettled() override;
     QString name() const override { return QStringLiteral("pulse"); }
 
-    // Commands drop or hold what is buffered at once, so the buffer's depth
-    // costs no answer time and is chosen for few wake-ups: the server asks
-    // for data every kRequestMs and plays on from a buffer kTargetLatencyMs
-    // long. Playing starts as soon as kStartThresholdMs are in.
+    // The stream's buffer is long, so that the server asks for data
+    // seldom (about every kRequestMs); of it, the sink holds only
+    // kSinkLatencyMs. What the sink holds is played out, or rendered anew,
+    // whatever a command does to the stream, so it is kept short: a
+    // command is heard within it on any server, with or without rewinds.
     static constexpr int kTargetLatencyMs = 1000;
-    static constexpr int kRequestMs = 250;
+    static constexpr int kSinkLatencyMs = 20;
+    static constexpr int kRequestMs = (kTargetLatencyMs - kSinkLatencyMs) / 2;
     static constexpr int kStartThresholdMs = 20;
     static constexpr int kConnectTimeoutMs = 3000;
 
@@ -47,15 +60,26 @@ private:
     bool waitUntilReady(const std::function<bool()> &cancelled);
     bool isGood() const;
     void wake();
+    void cork(bool corked);
+    bool writeLocked(const char *pcm, qint64 bytes, bool replacing, bool audio);
+    void writeSilence(qint64 frames, bool replacing);
+    void keepIdleStreamFed();
+    void silenceFromNow();
+    void learnWriteIndex();
 
     static void onStateChange(void *self);
     static void onRequest(pa_stream *, size_t, void *self);
     static void onTick(void *self);
+    static void onTimed(pa_stream *, void *self);
 
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     pa_stream *m_stream = nullptr;
     std::function<void()> m_wakeup;  // under the loop's lock
     qint64 m_seekBackBytes = 0;
+    StreamLedger m_ledger;
     bool m_held = false;
+    bool m_idle = true;              // silence is queued, not sound
+    qint64 m_idleFrames = 0;         // silence written since
+    bool m_corked = false;
 };
