@@ -20,7 +20,10 @@
 #     the X server (from /proc/PID/stat), the player's share by thread and
 #     its peak RSS; in the same run pacat streaming the same PCM (the floor)
 #     and mpv playing the same image.
-# CONFIGS="pa500 pw44" runs only those; PLAYER=path runs another build's
+# CONFIGS="pa500 pw44" runs only those; NO_COST=1 leaves the cost out;
+# CHECK=1 fails (exit 1) when a start loses a frame, a resume is more than
+# 2 ms off, or a command is heard later than CHECK_COMMAND_MS (default 100:
+# the 30 ms aim is for quiet machines, a loaded one must not fail a test); PLAYER=path runs another build's
 # player against this build's tools; BENCH_ARGS="--fragment-ms 5
 # --adjust-latency" records as before, pulling the sink down, to check the
 # timing against a short recording latency. Needs: a build (default build/),
@@ -191,7 +194,7 @@ for config in $configs; do
   else
     commands "$config"
   fi
-  case $config in pa500|pw48) echo; cost ;; esac
+  [ -z "${NO_COST:-}" ] && case $config in pa500|pw48) echo; cost ;; esac
   stop_config
   rm -rf "$dir/pa" "$dir/pw"
 done
@@ -199,3 +202,19 @@ done
 echo
 echo "== Summary: start lost max ms | resume jumps ms | worst command ms"
 printf '%s\n' "${summaries[@]}"
+[ -z "${CHECK:-}" ] && exit 0
+# Each summary against the aims; a configuration that printed none failed.
+printf '%s\n' "${summaries[@]}" | awk -v worst="${CHECK_COMMAND_MS:-100}" '
+  /cost only/ { next }
+  {
+    ok = match($0, /start lost max [0-9.]+/) && substr($0, RSTART + 15, RLENGTH - 15) + 0 == 0
+    if (match($0, /resume jumps [^|]*/)) {
+      n = split(substr($0, RSTART + 13, RLENGTH - 13), jumps, " ")
+      for (i = 1; i <= n; i++) if (jumps[i] != "ms" && (jumps[i] > 2 || jumps[i] < -2)) ok = 0
+      if (n < 4) ok = 0
+    } else ok = 0
+    if (!match($0, /worst command [0-9.]+/) || substr($0, RSTART + 14, RLENGTH - 14) + 0 > worst) ok = 0
+    if (!ok) { print "FAIL: " $0; failed = 1 }
+  }
+  END { exit failed }'
+echo "all configurations heard as they should be"

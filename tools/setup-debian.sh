@@ -10,8 +10,11 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libpulse-dev
   # run: the fonts the skin names, and Wayland for sessions without an X server
   fonts-ipafont-gothic fonts-dejavu-core qt6-wayland
-  # test: a private sound server with its tools, a virtual X server, clicks
+  # test: private sound servers (PulseAudio; PipeWire with its PulseAudio
+  # service, as Debian's GNOME has it) with their tools, a virtual X
+  # server, clicks
   pulseaudio pulseaudio-utils xvfb xdotool imagemagick
+  pipewire pipewire-pulse wireplumber pipewire-bin
   # test: a window manager for the window test
   openbox
   # test: a private session bus, and the checkers of the desktop files

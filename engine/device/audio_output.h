@@ -88,6 +88,7 @@ public:
     // wants and does not get within the same step is lost as silence.
     void play(qint64 frames);
     void endStep() { m_owed = 0; }
+    void setActLateFrames(qint64 frames) { m_actLate = frames; }
 
     const QByteArray &data() const { return m_data; }
     qint64 frames() const { return m_data.size() / kBytesPerFrame; }
@@ -96,7 +97,7 @@ public:
 private:
     void hearOwed();
     void playOn(qint64 frames);
-    void actLate();
+    void scheduleAct();
     void act();
 
     qint64 m_depth;

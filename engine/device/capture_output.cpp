@@ -18,10 +18,14 @@ void CaptureOutput::dropNewest(qint64 frames)
         m_discardFrames = bufferedFrames();
 }
 
+// Held, the sink has nothing in flight that could still be played.
 void CaptureOutput::discard()
 {
     m_discardFrames = bufferedFrames();
-    actLate();
+    if (m_held)
+        act();
+    else
+        scheduleAct();
 }
 
 // Going on acts at once, so that a hold still waiting is cancelled.
@@ -29,12 +33,12 @@ void CaptureOutput::hold(bool held)
 {
     m_holdWanted = held;
     if (held)
-        actLate();
+        scheduleAct();
     else
         m_held = false;
 }
 
-void CaptureOutput::actLate()
+void CaptureOutput::scheduleAct()
 {
     if (m_actLate == 0)
         act();

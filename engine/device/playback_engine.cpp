@@ -39,6 +39,7 @@ public:
     void discard() override { m_target->discard(); }
     void dropNewest(qint64 frames) override { m_target->dropNewest(frames); }
     void hold(bool held) override { m_target->hold(held); }
+    bool holdSettled() override { return m_target->holdSettled(); }
     QString name() const override { return m_target->name(); }
 
 private:

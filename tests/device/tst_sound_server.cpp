@@ -105,6 +105,9 @@ void SoundServerTest::serverKilledDuringPlayIsRejoined()
     QVERIFY(MMC->Tracks() > 0);
     MMC->Command("play");
     QTRY_COMPARE_WITH_TIMEOUT(MMC->outputName(), QStringLiteral("pulse"), 10000);
+    MMC->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
+    QTRY_VERIFY_WITH_TIMEOUT(MMC->Position() >= 1000, 10000);
+    const qint32 beforeKill = MMC->Position();
 
     pulse->kill();
     QTRY_COMPARE_WITH_TIMEOUT(MMC->outputName(), QStringLiteral("null"), 10000);
@@ -115,6 +118,8 @@ void SoundServerTest::serverKilledDuringPlayIsRejoined()
     qputenv("PULSE_SERVER", again.server().toUtf8());
     QVERIFY(again.start());
     QTRY_COMPARE_WITH_TIMEOUT(MMC->outputName(), QStringLiteral("pulse"), 10000);
+    // The play goes on from what was heard last, not from where it began.
+    QVERIFY2(MMC->Position() >= beforeKill, qPrintable(QString::number(MMC->Position())));
 }
 
 QTEST_GUILESS_MAIN(SoundServerTest)
