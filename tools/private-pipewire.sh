@@ -68,8 +68,18 @@ EOF
     echo "private-pipewire: pipewire-pulse does not answer (see $dir/*.log)" >&2
     stop; exit 1
   fi
-  pactl load-module module-null-sink sink_name=velor_null \
-    sink_properties=device.description=velor_null rate="$rate" channels=2 >/dev/null
+  # pipewire-pulse answers before it can make sinks: on a fresh machine the
+  # first attempts say "Not supported".
+  local made=0
+  for _ in $(seq 200); do
+    pactl load-module module-null-sink sink_name=velor_null \
+      sink_properties=device.description=velor_null rate="$rate" channels=2 >/dev/null 2>&1 && { made=1; break; }
+    sleep 0.05
+  done
+  if [ $made = 0 ]; then
+    echo "private-pipewire: no null sink could be made (see $dir/*.log)" >&2
+    stop; exit 1
+  fi
   pactl set-default-sink velor_null
   for v in XDG_RUNTIME_DIR XDG_CONFIG_HOME XDG_STATE_HOME PIPEWIRE_RUNTIME_DIR PULSE_SERVER DBUS_SESSION_BUS_ADDRESS; do
     printf 'export %s=%q\n' "$v" "${!v}"

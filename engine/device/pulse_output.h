@@ -45,9 +45,11 @@ public:
 
     // The stream's buffer is long, so that the server asks for data
     // seldom (about every kRequestMs); of it, the sink holds only
-    // kSinkLatencyMs. What the sink holds is played out, or rendered anew,
-    // whatever a command does to the stream, so it is kept short: a
-    // command is heard within it on any server, with or without rewinds.
+    // kSinkLatencyMs. What the sink holds is played out whatever a command
+    // does to the stream (a rewind could take it back, but not on PipeWire,
+    // and not from a sink's monitor), so it is kept short: a command is
+    // heard within it on any server. The price is the server's: it wakes
+    // once per kSinkLatencyMs while the player plays.
     static constexpr int kTargetLatencyMs = 1000;
     static constexpr int kSinkLatencyMs = 20;
     static constexpr int kRequestMs = (kTargetLatencyMs - kSinkLatencyMs) / 2;
