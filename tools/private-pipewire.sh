@@ -46,6 +46,13 @@ context.properties = {
     default.clock.allowed-rates = [ $rate ]
 }
 EOF
+  # The session manager looks at no device of the machine: the null sink is
+  # the only one. Without Bluetooth it also needs no logind, which a bare
+  # machine (a container, a fresh root) does not have; wireplumber ends at
+  # once when it cannot reach it.
+  mkdir -p "$dir/config/wireplumber/main.lua.d" "$dir/config/wireplumber/bluetooth.lua.d"
+  echo 'alsa_monitor.enabled = false' > "$dir/config/wireplumber/main.lua.d/80-private-session.lua"
+  echo 'bluez_monitor.enabled = false' > "$dir/config/wireplumber/bluetooth.lua.d/80-private-session.lua"
   export XDG_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/config XDG_STATE_HOME=$dir/state
   export PIPEWIRE_RUNTIME_DIR=$dir/run PULSE_SERVER=unix:$dir/run/pulse/native
   export DBUS_SESSION_BUS_ADDRESS=unix:path=$dir/bus
