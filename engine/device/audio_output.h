@@ -66,14 +66,11 @@ class Clock;
 // Records what a listener would hear, for tests. It models a sink that
 // keeps up to depth frames buffered and plays them as the clock moves on;
 // depth 0 hears every frame as it is written. A sink that acts late (a
-// sound server at a high latency) takes a discard or a hold only after
-// playing on for actLate frames.
+// sound server at a high latency, setActLateFrames) takes a discard or a
+// hold only after playing on for that many frames.
 class CaptureOutput : public AudioOutput {
 public:
-    explicit CaptureOutput(qint64 depthFrames = 0, qint64 actLateFrames = 0)
-        : m_depth(depthFrames), m_actLate(actLateFrames)
-    {
-    }
+    explicit CaptureOutput(qint64 depthFrames = 0) : m_depth(depthFrames) {}
 
     bool write(const char *pcm, qint64 bytes) override;
     qint64 writableFrames() override;
@@ -101,7 +98,7 @@ private:
     void act();
 
     qint64 m_depth;
-    qint64 m_actLate;
+    qint64 m_actLate = 0;
     QByteArray m_data;
     QByteArray m_pending;
     qint64 m_owed = 0;

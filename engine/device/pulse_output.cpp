@@ -165,7 +165,9 @@ void PulseOutput::onRequest(pa_stream *, size_t, void *self)
     output->wake();
 }
 
-// A replacing write is placed once the server's timing counts it.
+// A replacing write is placed once the server's timing counts it: the
+// write index turns valid only with an update of the timing, which comes
+// through here.
 void PulseOutput::onTimed(pa_stream *, void *self)
 {
     auto *output = static_cast<PulseOutput *>(self);
@@ -213,7 +215,6 @@ bool PulseOutput::writeLocked(const char *pcm, qint64 bytes, bool replacing, boo
         m_ledger.replaced(frames, audio);
     else
         m_ledger.appended(frames, audio);
-    learnWriteIndex();
     return true;
 }
 
@@ -295,7 +296,6 @@ qint64 PulseOutput::bufferedFrames()
     LoopLock lock(m_loop);
     if (!isGood())
         return 0;
-    learnWriteIndex();
     if (m_held) {
         const qint64 cutOff = m_ledger.audioCutOff();
         return cutOff >= 0 ? cutOff : m_ledger.audioFrames();
@@ -339,7 +339,6 @@ bool PulseOutput::holdSettled()
     LoopLock lock(m_loop);
     if (!m_held || !isGood())
         return true;
-    learnWriteIndex();
     return m_ledger.audioCutOff() >= 0;
 }
 
