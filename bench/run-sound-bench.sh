@@ -71,18 +71,20 @@ export QT_QPA_PLATFORM=xcb
 start_pulseaudio() {  # the latency the sink is held at in ms, or none
   local run=$dir/pa
   mkdir -p "$run/xdg" && chmod 700 "$run/xdg"
+  # Servers write to files of their own: one that outlived the run would
+  # otherwise hold the caller's output (and CTest with it) open.
   PULSE_RUNTIME_PATH=$run PULSE_STATE_PATH=$run pulseaudio -n --daemonize=no --exit-idle-time=-1 \
     --disallow-exit --disable-shm=yes --log-level=error \
     -L "module-null-sink sink_name=velor_null rate=44100 format=s16le channels=2" \
-    -L "module-native-protocol-unix auth-anonymous=1 socket=$run/native" &
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$run/native" </dev/null >"$dir/pulseaudio.log" 2>&1 &
   config_pids+=($!); server_pids=($!)
   export PULSE_SERVER=unix:$run/native XDG_RUNTIME_DIR=$run/xdg
-  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 100); do timeout 5 pactl info >/dev/null 2>&1 && break; sleep 0.1; done
   if [ -n "${1:-}" ]; then
     # A silent recording of the monitor that asks for this latency: the
     # server sets the sink's latency to the least any stream asks for, and
     # a recording adds nothing to what is heard.
-    parec --raw --latency-msec="$1" -d velor_null.monitor >/dev/null &
+    parec --raw --latency-msec="$1" -d velor_null.monitor </dev/null >/dev/null 2>>"$dir/pulseaudio.log" &
     config_pids+=($!)
   fi
 }
@@ -98,12 +100,12 @@ start_pipewire() {  # the graph's rate
 show_latency() {
   sleep 10
   echo "-- sink while playing:"
-  pactl list sinks | grep -i latency | sed 's/^\s*/   /'
+  timeout 10 pactl list sinks | grep -i latency | sed 's/^\s*/   /'
   if [ -n "$pw_dir" ]; then
     # pw-top draws on a terminal only: its last screen, through script,
     # cut to each running node's id, quantum, rate and name.
     echo "-- pw-top (id, quantum, rate, node):"
-    script -qc "stty cols 160 rows 40; timeout 2 pw-top" /dev/null </dev/null 2>/dev/null \
+    timeout -k 2 10 script -qc "stty cols 160 rows 40; timeout 2 pw-top" /dev/null </dev/null 2>/dev/null \
       | sed 's/\x1b\[[0-9;?]*[a-zA-Z]/ /g' | grep -aoE 'R +[0-9]+ +[0-9]+ +[0-9]+ +[0-9.]+.s +[0-9.]+.s +[0-9.]+ +[0-9.]+ +[0-9]+ +[A-Z0-9]+ [0-9]+ [0-9]+ +(\+ )?[^ ]+' \
       | awk '{ last[$2] = sprintf("   %4s %6s %6s  %s", $2, $3, $4, $NF) } END { for (id in last) print last[id] }' || true
   fi
@@ -115,7 +117,13 @@ commands() {  # configuration name
   show_latency &
   local shower=$!
   # shellcheck disable=SC2086  # BENCH_ARGS: options for bench_commands, split
-  "$build/bench/bench_commands" ${BENCH_ARGS:-} "$player" "$dir/coded.cue" | tee "$dir/commands"
+  # Into a file, not through a pipe: a process left behind could keep a
+  # pipe open for ever. A run that hangs ends here and fails the check.
+  local status=0
+  timeout -k 10 300 "$build/bench/bench_commands" ${BENCH_ARGS:-} "$player" "$dir/coded.cue" \
+    >"$dir/commands" || status=$?
+  cat "$dir/commands"
+  [ $status = 0 ] || echo "bench_commands ended with status $status (124: still running after 300 s)"
   wait "$shower" || true
   summaries+=("$(printf "%-6s %s" "$1" "$(sed -n 's/^summary: //p' "$dir/commands")")")
 }
@@ -142,7 +150,7 @@ other() {  # name, command...
   local name=$1; shift
   local s0 x0 s1 x1
   s0=$(cpu "${server_pids[@]}"); x0=$(cpu "$xserver")
-  /usr/bin/time -o "$dir/time" -f "%U %S %M" "$@" >/dev/null 2>&1 || true
+  /usr/bin/time -o "$dir/time" -f "%U %S %M" timeout $((seconds * 2 + 30)) "$@" >/dev/null 2>&1 || true
   s1=$(cpu "${server_pids[@]}"); x1=$(cpu "$xserver")
   read -r user sys rss < "$dir/time"
   report "$name" "$(awk -v u="$user" -v s="$sys" -v k="$ticks" 'BEGIN { printf "%d", (u + s) * k }')" \
@@ -156,7 +164,7 @@ cost() {
   "$player" --device "$demo" &
   local pid=$!
   local window
-  window=$(xdotool search --sync --onlyvisible --pid "$pid" | head -1)
+  window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" | head -1)
   sleep 1.5  # the disc is read half a second after the window shows
   xdotool mousemove --window "$window" 184 123 click 1
   sleep 1

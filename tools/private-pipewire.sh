@@ -70,7 +70,7 @@ EOF
   pipewire-pulse </dev/null >"$dir/pipewire-pulse.log" 2>&1 &
   echo $! >> "$dir/pids"
   local ready=0
-  for _ in $(seq 200); do pactl info >/dev/null 2>&1 && { ready=1; break; }; sleep 0.05; done
+  for _ in $(seq 200); do timeout 5 pactl info >/dev/null 2>&1 && { ready=1; break; }; sleep 0.05; done
   if [ $ready = 0 ]; then
     echo "private-pipewire: pipewire-pulse does not answer (see $dir/*.log)" >&2
     stop; exit 1
@@ -79,7 +79,7 @@ EOF
   # first attempts say "Not supported".
   local made=0
   for _ in $(seq 200); do
-    pactl load-module module-null-sink sink_name=velor_null \
+    timeout 5 pactl load-module module-null-sink sink_name=velor_null \
       sink_properties=device.description=velor_null rate="$rate" channels=2 >/dev/null 2>&1 && { made=1; break; }
     sleep 0.05
   done
@@ -87,7 +87,7 @@ EOF
     echo "private-pipewire: no null sink could be made (see $dir/*.log)" >&2
     stop; exit 1
   fi
-  pactl set-default-sink velor_null
+  timeout 5 pactl set-default-sink velor_null
   for v in XDG_RUNTIME_DIR XDG_CONFIG_HOME XDG_STATE_HOME PIPEWIRE_RUNTIME_DIR PULSE_SERVER DBUS_SESSION_BUS_ADDRESS; do
     printf 'export %s=%q\n' "$v" "${!v}"
   done
