@@ -43,6 +43,7 @@ int main(int argc, char *argv[])
     if (const int status = answerCommandLine(commandLine); status >= 0)
         return status;
 
+    SingleInstance::catchRuntimeFolderWarnings();
     preferX11ThenWayland();
     repaintWithoutSharedMemory();
     guardWindowSystemStart();

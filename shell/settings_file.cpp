@@ -8,7 +8,13 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace SettingsFile {
 
@@ -59,6 +65,50 @@ std::optional<double> value(QByteArray text, QString *problem)
     return parsed;
 }
 
+// What stands at a path that is not a plain file, in words.
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a plain file");
+}
+
+QString notPlainFile(mode_t mode)
+{
+    return QStringLiteral("it is %1, not a regular file").arg(kindOf(mode));
+}
+
+QString errorText(int error)
+{
+    if (error == ELOOP)
+        return QStringLiteral("it is a symbolic link loop");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Only a regular file, or nothing, may stand where the settings are kept:
+// a FIFO would block the start in open(), and a link to a device would be
+// replaced by the next save. Links are followed; what they lead to counts.
+bool mayBeReplaced(const QString &path, QString *problem)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0) {
+        if (S_ISREG(status.st_mode))
+            return true;
+        *problem = notPlainFile(status.st_mode);
+        return false;
+    }
+    if (errno == ENOENT)
+        return true;
+    *problem = errorText(errno);
+    return false;
+}
+
 }  // namespace
 
 QString location(const QString &executableDir, const QString &configDir)
@@ -106,13 +156,24 @@ std::optional<QPointF> parse(const QByteArray &content, QString *problem)
 
 std::optional<QPointF> read(const QString &path, QString *problem)
 {
-    QFile file(path);
-    if (!file.exists()) {
-        problem->clear();
+    problem->clear();
+    // Opened without blocking, and looked at before anything is read: what
+    // stands there may be a FIFO that nobody ever writes.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT)  // a missing file: the player has not been moved yet
+            *problem = errorText(errno);
         return std::nullopt;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         *problem = file.errorString();
+        return std::nullopt;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        *problem = notPlainFile(status.st_mode);
         return std::nullopt;
     }
     // The line is short; a huge file is damaged anyway.
@@ -126,9 +187,16 @@ bool write(const QString &path, QPointF twips, QString *error)
         *error = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
         return false;
     }
+    if (!mayBeReplaced(path, error))
+        return false;
     QSaveFile file(path);
     const QByteArray line = format(twips);
-    if (!file.open(QIODevice::WriteOnly) || file.write(line) != line.size() || !file.commit()) {
+    // The flush is checked on its own: commit() reports success even when
+    // the buffered line could not be written (a full disk), and would then
+    // put an empty file in the old one's place. An unflushed save file is
+    // thrown away, the old file untouched.
+    if (!file.open(QIODevice::WriteOnly) || file.write(line) != line.size() || !file.flush()
+        || !file.commit()) {
         *error = file.errorString();
         return false;
     }

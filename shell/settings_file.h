@@ -28,11 +28,13 @@ QByteArray format(QPointF twips);
 std::optional<QPointF> parse(const QByteArray &content, QString *problem);
 
 // Reads and parses the file. A missing file is no problem: the player
-// has simply not been moved yet.
+// has simply not been moved yet. Anything but a regular file (a FIFO, a
+// device, a folder, also behind a link) is refused without being read.
 std::optional<QPointF> read(const QString &path, QString *problem);
 
 // Replaces the file whole, creating its folder when needed. A failed
-// write leaves the old file as it was.
+// write (a full disk too) leaves the old file as it was; what is not a
+// regular file is never replaced.
 bool write(const QString &path, QPointF twips, QString *error);
 
 }  // namespace SettingsFile

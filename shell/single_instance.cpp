@@ -14,6 +14,26 @@ namespace {
 // a few rounds settle which of them creates the new one.
 constexpr int kClaimRounds = 4;
 
+QtMessageHandler handlerBeforeRuntimeCatch = nullptr;
+QString runtimeFolderProblem;
+
+// Qt's warnings about the runtime folder start with this; whatever else
+// Qt says goes on as before.
+constexpr QLatin1StringView kRuntimeWarning("QStandardPaths: ");
+
+void catchRuntimeWarning(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (text.startsWith(kRuntimeWarning) && text.contains(QLatin1String("runtime directory"))) {
+        if (runtimeFolderProblem.isEmpty())
+            runtimeFolderProblem = text.mid(kRuntimeWarning.size());
+        return;
+    }
+    if (handlerBeforeRuntimeCatch)
+        handlerBeforeRuntimeCatch(type, context, text);
+    else
+        qt_message_output(type, context, text);
+}
+
 void say(const QString &message)
 {
     std::fprintf(stderr, "velor-cdplayer: %s\n", message.toLocal8Bit().constData());
@@ -93,9 +113,19 @@ SingleInstance::Claim SingleInstance::claimUnheldLock()
 
 void SingleInstance::release() { m_lock.unlock(); }
 
+void SingleInstance::catchRuntimeFolderWarnings()
+{
+    handlerBeforeRuntimeCatch = qInstallMessageHandler(catchRuntimeWarning);
+}
+
 QString SingleInstance::defaultLockPath()
 {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtimeFolderProblem.isEmpty()) {
+        say(QStringLiteral("%1; the lock is kept in %2")
+                .arg(runtimeFolderProblem, dir.isEmpty() ? QStringLiteral("no folder") : dir));
+        runtimeFolderProblem.clear();
+    }
     if (dir.isEmpty())
         return QString();
     QDir().mkpath(dir);

@@ -25,6 +25,11 @@ public:
     // Lets the next start in at once; called as soon as the window is gone.
     void release();
 
+    // Qt warns about an unusable runtime folder each time the folder is
+    // asked for, its platform plugin too: called before the application
+    // object exists, this holds those warnings back, and defaultLockPath()
+    // says once what was wrong and where the lock went instead.
+    static void catchRuntimeFolderWarnings();
     static QString defaultLockPath();
 
 private:

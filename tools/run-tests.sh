@@ -17,4 +17,15 @@ if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
   rm -f "$ready"
   [ -n "$display" ] && export DISPLAY=:$display
 fi
-ctest --test-dir "$build" --output-on-failure -j2 --timeout 600
+status=0
+ctest --test-dir "$build" --output-on-failure -j2 --timeout 600 --output-junit tests.xml \
+  --test-output-size-passed 65536 --test-output-truncation head || status=$?
+# What ran and what skipped, from every test's own report: a skipped test
+# function passes in CTest's count, so it is counted here apart.
+awk '/Totals: [0-9]+ passed, [0-9]+ failed, [0-9]+ skipped/ {
+       for (i = 1; i <= NF; i++) { if ($(i+1) ~ /^passed/) p += $i; if ($(i+1) ~ /^failed/) f += $i; if ($(i+1) ~ /^skipped/) s += $i }
+     }
+     /<testcase / { n++ }
+     END { printf "tests run: %d programs; their test functions: %d passed, %d failed, %d skipped\n", n, p, f, s }' \
+  "$build/tests.xml" || true
+exit $status

@@ -3,6 +3,7 @@
 // away leaves the player running silently until it is back.
 #include "capture_runs.h"
 #include "disc_rig.h"
+#include "needed_tools.h"
 #include "private_pulse.h"
 
 #include <QProcess>
@@ -23,8 +24,7 @@ private:
 
 void SoundServerTest::initTestCase()
 {
-    if (!PrivatePulse::available())
-        QSKIP("pulseaudio is not installed");
+    SKIP_UNLESS(PrivatePulse::available(), "pulseaudio");
     m_disc = writeDisc("server", tracksOfSeconds({3, 3, 3}));
 }
 

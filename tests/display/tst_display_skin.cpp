@@ -1,5 +1,6 @@
 #include "fonts.h"
 #include "main_skin.h"
+#include "needed_tools.h"
 #include "skin_fixture.h"
 
 #include <QFontDatabase>
@@ -203,8 +204,7 @@ private slots:
 
     void designFontNamesResolveToTheJapaneseFont()
     {
-        if (!QFontDatabase::families().contains(QStringLiteral("IPAGothic")))
-            QSKIP("IPAGothic is not installed");
+        SKIP_UNLESS(QFontDatabase::families().contains(QStringLiteral("IPAGothic")), "the IPAGothic font");
         installFontSubstitutions();
         for (const char *family : {"ＭＳ ゴシック", "MS Gothic"})
             QCOMPARE(QFontInfo(QFont(QString::fromUtf8(family))).family(), QStringLiteral("IPAGothic"));

@@ -4,6 +4,7 @@
 // after each click.
 #include "capture_runs.h"
 #include "disc_rig.h"
+#include "needed_tools.h"
 #include "private_pulse.h"
 
 #include <QProcess>
@@ -101,9 +102,9 @@ private:
 
 void PlayerEndToEndTest::initTestCase()
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") || !PrivatePulse::available()
-        || QStandardPaths::findExecutable("xdotool").isEmpty())
-        QSKIP("needs an X server, pulseaudio and xdotool (tools/run-tests.sh starts Xvfb)");
+    SKIP_UNLESS(!qEnvironmentVariableIsEmpty("DISPLAY") && PrivatePulse::available()
+                    && !QStandardPaths::findExecutable("xdotool").isEmpty(),
+                "an X server, pulseaudio and xdotool (tools/run-tests.sh starts Xvfb)");
     m_pulse = std::make_unique<PrivatePulse>();
     QVERIFY(m_pulse->start());
     const QString disc = writeDisc("e2e", tracksOfSeconds({6, 6, 6}));
@@ -288,8 +289,7 @@ void PlayerEndToEndTest::programPlaysInTheComposedOrder()
 
 void PlayerEndToEndTest::typedTrackIsHeardAndShown()
 {
-    if (QStandardPaths::findExecutable("import").isEmpty())
-        QSKIP("needs ImageMagick's import for screenshots");
+    SKIP_UNLESS(!QStandardPaths::findExecutable("import").isEmpty(), "ImageMagick's import for screenshots");
     QCOMPARE(inkIn(entryBox(), 0, kEntryBoxWidth), 0);
     const size_t heardBefore = coded().size();
     type("+");

@@ -3,6 +3,7 @@
 // it opens where it was left; the product information opens once, beside
 // a player that still plays.
 #include "disc_rig.h"
+#include "needed_tools.h"
 #include "private_desktop.h"
 #include "private_pulse.h"
 
@@ -43,8 +44,7 @@ private:
 
 void WindowEndToEndTest::initTestCase()
 {
-    if (!PrivateDesktop::available() || !PrivatePulse::available())
-        QSKIP("needs Xvfb, openbox, xdotool and pulseaudio");
+    SKIP_UNLESS(PrivateDesktop::available() && PrivatePulse::available(), "Xvfb, openbox, xdotool and pulseaudio");
     m_desktop = std::make_unique<PrivateDesktop>();
     QVERIFY(m_desktop->start());
     m_pulse = std::make_unique<PrivatePulse>();

@@ -4,6 +4,7 @@
 // the player refuses without opening, or else waits on). The lock is let
 // go, so the next start is not turned away.
 #include "disc_rig.h"
+#include "needed_tools.h"
 #include "private_pulse.h"
 #include "x_player.h"
 
@@ -69,8 +70,7 @@ private:
 
 void TestBoundedExit::initTestCase()
 {
-    if (!canDriveRealWindows())
-        QSKIP("needs an X server and xdotool (tools/run-tests.sh starts Xvfb)");
+    SKIP_UNLESS(canDriveRealWindows(), "an X server and xdotool (tools/run-tests.sh starts Xvfb)");
 }
 
 void TestBoundedExit::init()
@@ -142,8 +142,7 @@ void TestBoundedExit::exitDoesNotWaitForAFifo()
 
 void TestBoundedExit::exitDoesNotWaitForAFrozenSoundServer()
 {
-    if (!PrivatePulse::available())
-        QSKIP("pulseaudio is not installed");
+    SKIP_UNLESS(PrivatePulse::available(), "pulseaudio");
     PrivatePulse pulse;
     QVERIFY(pulse.start());
     startPlayer(writeDisc(QStringLiteral("frozen-server"), tracksOfSeconds({30})), pulse.environment());

@@ -10,6 +10,10 @@
 #include <QScreen>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray fileBytes(const QString &path)
@@ -42,6 +46,8 @@ private slots:
     void badFilesAreRefused_data();
     void badFilesAreRefused();
     void writtenWholeWhereItBelongs();
+    void hostileGroundIsLeftAlone_data();
+    void hostileGroundIsLeftAlone();
     void startingPlace_data();
     void startingPlace();
     void pressesOnTheHandleStoreThePlace();
@@ -112,6 +118,61 @@ void TestWindowPosition::writtenWholeWhereItBelongs()
     QCOMPARE(SettingsFile::location(exeDir, configDir), configDir + QStringLiteral("/fank.pzi"));
     putFile(exeDir + QStringLiteral("/fank.pzi"), "0,0\r\n");
     QCOMPARE(SettingsFile::location(exeDir, configDir), exeDir + QStringLiteral("/fank.pzi"));
+}
+
+// What may stand where the file belongs; each is neither waited on nor
+// replaced, and the old line survives a disk that is full.
+void TestWindowPosition::hostileGroundIsLeftAlone_data()
+{
+    QTest::addColumn<QString>("ground");
+    for (const char *ground : {"fifo", "link to a fifo", "folder", "link loop", "full disk"})
+        QTest::newRow(ground) << QString::fromLatin1(ground);
+}
+
+void TestWindowPosition::hostileGroundIsLeftAlone()
+{
+    QFETCH(QString, ground);
+    const QByteArray path = QFile::encodeName(m_file);
+    const QString fifo = m_file + QStringLiteral(".fifo");
+    QFile::remove(fifo);
+    if (ground == "fifo")
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    if (ground == "link to a fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(QFile::link(fifo, m_file));
+    }
+    if (ground == "folder")
+        QVERIFY(QDir().mkpath(m_file));
+    if (ground == "link loop")
+        QVERIFY(QFile::link(m_file, m_file));
+    if (ground == "full disk")
+        putFile(m_file, "3000,2250\r\n");
+    const QFileInfo before(m_file);
+
+    QString problem;
+    const bool readable = ground == "full disk";
+    QCOMPARE(SettingsFile::read(m_file, &problem).has_value(), readable);
+    QCOMPARE(problem.isEmpty(), readable);
+
+    // A file may grow no larger than a few bytes: the line cannot be written.
+    const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+    const rlimit tiny{4, RLIM_INFINITY};
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (ground == "full disk")
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    QString error;
+    const bool written = SettingsFile::write(m_file, QPointF(15, 15), &error);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    QVERIFY(!written);
+    QVERIFY(!error.isEmpty());
+    const QFileInfo after(m_file);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.isDir(), before.isDir());
+    QCOMPARE(after.size(), before.size());
+    if (ground == "full disk")
+        QCOMPARE(fileBytes(m_file), QByteArray("3000,2250\r\n"));
+    QDir(m_file).removeRecursively();
+    QFile::remove(m_file);
 }
 
 void TestWindowPosition::startingPlace_data()

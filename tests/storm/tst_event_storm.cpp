@@ -22,6 +22,7 @@
 #include "mpris_player.h"
 #include "mpris_service.h"
 #include "mpris_values.h"
+#include "needed_tools.h"
 #include "picture_button.h"
 #include "private_pulse.h"
 #include "seihin.h"
@@ -596,8 +597,7 @@ void TestEventStorm::anHourOfEventsKeepsStateAndSoundExplained()
 
 void TestEventStorm::aRealSoundServerComesAndGoes()
 {
-    if (!PrivatePulse::available())
-        QSKIP("pulseaudio is not installed");
+    SKIP_UNLESS(PrivatePulse::available(), "pulseaudio");
     PrivatePulse server;
     QVERIFY(server.start());
     qputenv("PULSE_SERVER", server.server().toUtf8());

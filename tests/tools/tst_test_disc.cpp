@@ -1,4 +1,5 @@
 #include "coded_signal.h"
+#include "needed_tools.h"
 #include "test_disc.h"
 
 #include <QDir>
@@ -416,8 +417,7 @@ void TestDiscTest::rejectsImpossibleDiscs()
 void TestDiscTest::commandLine()
 {
     const QString tool = qEnvironmentVariable("VELOR_MAKE_TEST_DISC");
-    if (tool.isEmpty())
-        QSKIP("VELOR_MAKE_TEST_DISC is not set");
+    SKIP_UNLESS(!tool.isEmpty(), "VELOR_MAKE_TEST_DISC (CTest sets it)");
 
     QProcess run;
     run.start(tool, {path("cli"), "--tracks", "2.5,1", "--data", "last", "--pregap", "30",
