@@ -46,6 +46,21 @@ std::array<int, kSlotCount> slotDigits(const DigitVariables &d)
             digitOf(d.LmD1),  digitOf(d.LmD2),  digitOf(d.LsD1),  digitOf(d.LsD2)};
 }
 
+// What the slots show, read as a sentence: the display for a screen reader.
+QString reading(const qint32 (&srcX)[kSlotCount])
+{
+    QString shown;
+    for (const qint32 x : srcX) {
+        int digit = 0;
+        while (digit < 9 && TimPicCells::digitX(digit) != x)
+            ++digit;
+        shown += QChar(u'0' + digit);
+    }
+    return QStringLiteral("トラック %1　%2:%3 / %4:%5　全 %6 トラック %7:%8")
+        .arg(shown.mid(0, 2), shown.mid(2, 2), shown.mid(4, 2), shown.mid(6, 2), shown.mid(8, 2),
+             shown.mid(10, 2), shown.mid(12, 2), shown.mid(14, 2));
+}
+
 }  // namespace
 
 bool DigitDisplay::showsAlready(const Surface *DspT, bool blank) const
@@ -66,6 +81,9 @@ void DigitDisplay::DrawDigits(Surface *DspT, const QImage &TimPic, const DigitVa
     if (showsAlready(DspT, blank))
         return;
 
+    // A screen reader is told only when the reading changes.
+    if (const QString name = blank ? QString() : reading(DigitSrcX); name != DspT->accessibleName())
+        DspT->setAccessibleName(name);
     DspT->Clear();
     if (!blank) {
         for (const DigitCopy &copy : kCopies) {

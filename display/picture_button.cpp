@@ -25,3 +25,9 @@ void PictureButton::mouseReleaseEvent(QMouseEvent *event)
     if (rect().contains(event->position().toPoint()))
         emit released(event->button());
 }
+
+void PictureButton::click()
+{
+    emit pressed(Qt::LeftButton);
+    emit released(Qt::LeftButton);
+}

@@ -11,6 +11,9 @@ public:
     explicit PictureButton(const QPixmap &picture, QWidget *parent = nullptr);
 
     const QPixmap &picture() const { return m_picture; }
+    // A left press and release, as a mouse gives them: for a screen
+    // reader's press.
+    void click();
 
 signals:
     void pressed(Qt::MouseButton button);

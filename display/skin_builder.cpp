@@ -3,6 +3,7 @@
 #include "drag_handle.h"
 #include "fonts.h"
 #include "picture_button.h"
+#include "skin_accessibility.h"
 #include "skin_layout.h"
 #include "skin_pictures.h"
 #include "surface.h"
@@ -41,13 +42,16 @@ QWidget *createLabel(const SkinElement &element, QWidget *parent)
 
 SkinBuilder::SkinBuilder(QWidget *window)
 {
+    installSkinAccessibility();
     for (const SkinElement &element : skinLayout()) {
         QWidget *parent = element.parent ? get<QWidget>(QString::fromLatin1(element.parent)) : window;
         QWidget *widget = create(element, parent);
         widget->setObjectName(QString::fromLatin1(element.name));
         widget->setGeometry(element.rect);
-        if (element.toolTip)
+        if (element.toolTip) {
             widget->setToolTip(QString::fromUtf8(element.toolTip));
+            widget->setAccessibleName(widget->toolTip());
+        }
         m_widgets.insert(widget->objectName(), widget);
     }
 }

@@ -3,6 +3,7 @@
 #include "skin_fixture.h"
 #include "pixel_compose.h"
 
+#include <QAccessible>
 #include <QtTest>
 
 namespace {
@@ -72,6 +73,12 @@ private slots:
         DigitDisplay display;
         display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("07", "0305", "0431", "12", "5207"), "07");
         COMPARE_IMAGES(m_skin->DspT->image(), expected("07", "0305", "0431", "12", "5207"));
+        // What a screen reader reads, and nothing while the display is blank.
+        const QAccessibleInterface *text = QAccessible::queryAccessibleInterface(m_skin->DspT);
+        QCOMPARE(text->role(), QAccessible::StaticText);
+        QCOMPARE(text->text(QAccessible::Name), QStringLiteral("トラック 07　03:05 / 04:31　全 12 トラック 52:07"));
+        display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("07", "0305", "0431", "12", "5207"), "00");
+        QCOMPARE(text->text(QAccessible::Name), QString());
     }
 
     void drawsTheColonsAtZeroTimes()

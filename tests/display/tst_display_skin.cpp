@@ -3,6 +3,7 @@
 #include "needed_tools.h"
 #include "skin_fixture.h"
 
+#include <QAccessible>
 #include <QFontDatabase>
 #include <QtTest>
 
@@ -189,6 +190,24 @@ private slots:
         QCOMPARE(pressed.first().first().value<Qt::MouseButton>(), Qt::RightButton);
         QCOMPARE(released.size(), 1);
         QCOMPARE(released.first().first().value<Qt::MouseButton>(), Qt::RightButton);
+    }
+
+    // Every button, to a screen reader: a named push button whose press
+    // action is a left click.
+    void screenReadersPressNamedButtons()
+    {
+        for (const Expected &e : kElements) {
+            auto *button = m_window->findChild<PictureButton *>(QString::fromLatin1(e.name));
+            if (!button)
+                continue;
+            QAccessibleInterface *face = QAccessible::queryAccessibleInterface(button);
+            QCOMPARE(face->role(), QAccessible::Button);
+            QCOMPARE(face->text(QAccessible::Name), QString::fromUtf8(e.toolTip));
+            QSignalSpy released(button, &PictureButton::released);
+            face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            QCOMPARE(released.size(), 1);
+            QCOMPARE(released.first().first().value<Qt::MouseButton>(), Qt::LeftButton);
+        }
     }
 
     void buttonIgnoresReleaseAwayFromIt()
