@@ -1,7 +1,12 @@
 #include "command_line.h"
 
+#include "file_names.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <optional>
 
 namespace {
 QString programName(const QStringList &arguments)
@@ -15,6 +20,26 @@ CommandLine refuse(const QStringList &arguments, const QString &why)
             programName(arguments) + QStringLiteral(": ") + why
                 + QStringLiteral(" (--help lists the options)")};
 }
+// What a desktop hands a handler of audio CDs, or a user gives: a drive's
+// location (cdda://sr0, cdda://host=sr0, or the file manager's mount
+// folder .../cdda:host=sr0), a file:// URL, or a plain path. A drive
+// becomes its device node; another kind of URL is no disc the player can
+// open.
+std::optional<QString> discPath(const QString &argument)
+{
+    static const QRegularExpression drive(QStringLiteral("^(?:cdda://(?:host=)?|(?:.*/)?cdda:host=)(sr[0-9]+)/?$"));
+    static const QRegularExpression url(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    static const QRegularExpression localFile(QStringLiteral("^file://(?:localhost)?(/.*)$"));
+    if (const QRegularExpressionMatch m = drive.match(argument); m.hasMatch())
+        return QStringLiteral("/dev/") + m.captured(1);
+    // The path's bytes as they were escaped: a name need not be UTF-8.
+    if (const QRegularExpressionMatch m = localFile.match(argument); m.hasMatch())
+        return fileNameFromBytes(QByteArray::fromPercentEncoding(fileNameBytes(m.captured(1))));
+    if (url.match(argument).hasMatch())
+        return std::nullopt;
+    return argument;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments)
@@ -49,5 +74,11 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return refuse(arguments, QStringLiteral("one disc at a time: more than one drive or image was given"));
     if (!paths.isEmpty() && paths.first().isEmpty())
         return refuse(arguments, QStringLiteral("the drive or image path is empty"));
-    return {CommandLine::Action::Run, paths.value(0), {}};
+    if (paths.isEmpty())
+        return {CommandLine::Action::Run, {}, {}};
+    if (const std::optional<QString> path = discPath(paths.first()))
+        return {CommandLine::Action::Run, *path, {}};
+    return {CommandLine::Action::Run, {},
+            programName(arguments) + QStringLiteral(": cannot open %1; opening the default drive")
+                .arg(printableLine(paths.first()))};
 }

@@ -3,7 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// velor-cdplayer [--device PATH | PATH]. The command line is read before
+// velor-cdplayer [--device PATH | PATH]. PATH may also be a location a
+// desktop hands over: cdda://sr0 and its other forms, or a file:// URL. The
+// command line is read before
 // any window system is touched, so --help, --version and mistakes are
 // answered on a machine without a display too.
 struct CommandLine {
@@ -11,7 +13,9 @@ struct CommandLine {
 
     Action action = Action::Run;
     QString device;  // empty: the system's default drive
-    QString text;    // the help or version text, or the one-line refusal
+    // The help or version text, the one-line refusal, or, for a run, a
+    // line to say first (what could not be opened).
+    QString text;
 
     // Exit status for the actions that end the process at once.
     int exitStatus() const { return action == Action::Refuse ? 2 : 0; }

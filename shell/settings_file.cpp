@@ -62,7 +62,9 @@ std::optional<double> value(QByteArray text, QString *problem)
         *problem = QStringLiteral("%1 is far beyond any screen").arg(quoted(text));
         return std::nullopt;
     }
-    return parsed;
+    // The file holds single-precision numbers; a value reads back as the
+    // number it will be written as.
+    return double(float(parsed));
 }
 
 // What stands at a path that is not a plain file, in words.

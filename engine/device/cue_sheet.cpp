@@ -93,7 +93,7 @@ private:
     void textLine(const QStringList &w, bool title)
     {
         DiscText::Entry &entry = m_lastNumber == 0 ? m_text.album : m_text.tracks[m_lastNumber];
-        (title ? entry.title : entry.performer) = w.mid(1).join(QLatin1Char(' ')).trimmed();
+        (title ? entry.title : entry.performer) = sheetText(w.mid(1).join(QLatin1Char(' ')).trimmed());
     }
 
     void fileLine(const QStringList &w)

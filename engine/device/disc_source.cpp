@@ -3,14 +3,12 @@
 #include "audio_output.h"
 #include "cue_sheet.h"
 #include "drive_access.h"
+#include "file_names.h"
 #include "image_files.h"
 #include "disc_text_reader.h"
 #include "problem_report.h"
 #include "sheet_reader.h"
 #include "toc_sheet.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
@@ -44,13 +42,21 @@ void installQuietLog()
 QString fileIdentity(const QString &path)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(fileNameBytes(path).constData(), &st) != 0)
         return QString();
     return QStringLiteral("%1:%2:%3:%4")
         .arg(qulonglong(st.st_ino))
         .arg(qlonglong(st.st_size))
         .arg(qlonglong(st.st_mtim.tv_sec))
         .arg(qlonglong(st.st_mtim.tv_nsec));
+}
+
+// What follows the last dot of the file's own name, in lower case.
+QString fileSuffix(const QString &path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1).toLower();
 }
 
 } // namespace
@@ -132,7 +138,7 @@ std::unique_ptr<DiscSource> DiscSource::open(const QString &requested, ProblemRe
     }
     source->m_path = path;
 
-    if (!QFileInfo::exists(path)) {
+    if (pathIsMissing(path)) {
         report->say(QStringLiteral("%1: no such drive or disc image").arg(path));
         return nullptr;
     }
@@ -142,8 +148,8 @@ std::unique_ptr<DiscSource> DiscSource::open(const QString &requested, ProblemRe
         return nullptr;
     }
 
-    const QByteArray native = QFile::encodeName(path);
-    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QByteArray native = fileNameBytes(path);
+    const QString suffix = fileSuffix(path);
     const bool sheet = suffix == QLatin1String("cue") || suffix == QLatin1String("toc");
     if (sheet && !source->m_access->isDrive(path))
         return source->openSheet(suffix == QLatin1String("toc")) ? std::move(source) : nullptr;

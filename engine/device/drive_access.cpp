@@ -1,6 +1,6 @@
 #include "drive_access.h"
 
-#include <QFile>
+#include "file_names.h"
 
 #include <cdio/cdio.h>
 
@@ -19,7 +19,7 @@ QString DriveAccess::defaultDrive()
     char *drive = cdio_get_default_device(nullptr);
     if (!drive)
         return QString();
-    const QString path = QString::fromLocal8Bit(drive);
+    const QString path = fileNameFromBytes(drive);
     std::free(drive);
     return path;
 }
@@ -27,12 +27,12 @@ QString DriveAccess::defaultDrive()
 bool DriveAccess::isDrive(const QString &path)
 {
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISBLK(st.st_mode);
+    return ::stat(fileNameBytes(path).constData(), &st) == 0 && S_ISBLK(st.st_mode);
 }
 
 CdIo_t *DriveAccess::open(const QString &path)
 {
-    return cdio_open(QFile::encodeName(path).constData(), DRIVER_DEVICE);
+    return cdio_open(fileNameBytes(path).constData(), DRIVER_DEVICE);
 }
 
 int DriveAccess::trackCount(CdIo_t *cdio)

@@ -1,11 +1,13 @@
 #include "image_files.h"
 
+#include "file_names.h"
+
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,31 +76,107 @@ void readWaveLayout(const QString &path, DataFileFacts *facts)
     ::close(fd);
 }
 
-QString existingVariant(const QDir &dir, const QString &name)
+// The bytes of path for a system call: empty, which names no file, when
+// it holds a NUL byte (a sheet can write one; the system would stop there).
+QByteArray systemName(const QString &path)
+{
+    const QByteArray bytes = fileNameBytes(path);
+    return bytes.contains('\0') ? QByteArray() : bytes;
+}
+
+QString statProblem(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("is missing");
+    case ELOOP:
+        return QStringLiteral("is a symbolic link loop");
+    case EACCES:
+        return QStringLiteral("cannot be read: permission denied");
+    default:
+        return QStringLiteral("cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+// Names are joined and cleaned as strings: QDir and QFileInfo would
+// take them through UTF-8 and lose the bytes that are not.
+QString absolutePath(const QString &path)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(path);
+    char *cwd = ::getcwd(nullptr, 0);
+    const QString folder = cwd ? fileNameFromBytes(cwd) : QStringLiteral("/");
+    std::free(cwd);
+    return QDir::cleanPath(folder + QLatin1Char('/') + path);
+}
+
+QString joinedPath(const QString &folder, const QString &name)
+{
+    return QDir::cleanPath(name.startsWith(QLatin1Char('/')) ? name : folder + QLatin1Char('/') + name);
+}
+
+QString folderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+// The names in folder, as file_names.h carries them.
+QStringList folderEntries(const QString &folder)
+{
+    QStringList entries;
+    DIR *listing = ::opendir(systemName(folder).constData());
+    if (!listing)
+        return entries;
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            entries << fileNameFromBytes(name);
+    }
+    ::closedir(listing);
+    return entries;
+}
+
+// Something is there under that name, a broken link or a link loop too:
+// pathProblem says what is wrong with it.
+bool nameIsThere(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(systemName(path).constData(), &st) == 0;
+}
+
+QString existingVariant(const QString &folder, const QString &name)
 {
     if (name.isEmpty())
         return QString();
-    const QString exact = dir.absoluteFilePath(name);
-    if (QFileInfo::exists(exact))
-        return QDir::cleanPath(exact);
-    const QFileInfo wanted(exact);
-    const QDir folder = wanted.absoluteDir();
-    const QStringList entries = folder.entryList(QDir::AllEntries | QDir::System | QDir::Hidden, QDir::Name);
-    for (const QString &entry : entries)
-        if (entry.compare(wanted.fileName(), Qt::CaseInsensitive) == 0)
-            return QDir::cleanPath(folder.absoluteFilePath(entry));
-    return QString();
+    const QString exact = joinedPath(folder, name);
+    if (nameIsThere(exact))
+        return exact;
+    // The first in name order, as a listing of the folder would show them.
+    const QString wanted = exact.mid(exact.lastIndexOf(QLatin1Char('/')) + 1);
+    QString found;
+    for (const QString &entry : folderEntries(folderOf(exact)))
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0 && (found.isEmpty() || entry < found))
+            found = entry;
+    return found.isEmpty() ? QString() : joinedPath(folderOf(exact), found);
+}
+
+QString lastPartOf(const QString &name)
+{
+    QString portable = name;
+    portable.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return portable.mid(portable.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 }  // namespace
 
 QString pathProblem(const QString &path, FileRole role)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = systemName(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0)
-        return errno == EACCES ? QStringLiteral("cannot be read: permission denied")
-                               : QStringLiteral("is missing");
+        return statProblem(errno);
     QString problem = typeProblem(st.st_mode, role);
     if (!problem.isEmpty() || S_ISBLK(st.st_mode))
         return problem;
@@ -113,9 +191,15 @@ QString pathProblem(const QString &path, FileRole role)
     return QString();
 }
 
+bool pathIsMissing(const QString &path)
+{
+    struct stat st {};
+    return ::stat(systemName(path).constData(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
 int openRegularFile(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(systemName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st {};
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);
@@ -126,27 +210,39 @@ int openRegularFile(const QString &path)
 
 DataFileLookup dataFileLookup(const QString &sheetPath)
 {
-    const QDir dir = QFileInfo(sheetPath).absoluteDir();
-    return [dir](const QString &name) {
+    const QString folder = folderOf(absolutePath(sheetPath));
+    struct stat sheet {};
+    const bool sheetKnown = ::stat(systemName(sheetPath).constData(), &sheet) == 0;
+    return [folder, sheet, sheetKnown](const QString &name) {
         DataFileFacts facts;
-        QString path = existingVariant(dir, name);
+        QStringList names{name};
+        if (hasUndecodedBytes(name))
+            names << QString::fromLatin1(fileNameBytes(name));
+        QString path;
+        for (const QString &n : names)
+            if (path.isEmpty())
+                path = existingVariant(folder, n);
+        for (const QString &n : names)
+            if (path.isEmpty())
+                path = existingVariant(folder, lastPartOf(n));
         if (path.isEmpty()) {
-            QString portable = name;
-            portable.replace(QLatin1Char('\\'), QLatin1Char('/'));
-            path = existingVariant(dir, QFileInfo(portable).fileName());
-        }
-        if (path.isEmpty()) {
-            facts.path = QDir::cleanPath(dir.absoluteFilePath(name));
+            facts.path = joinedPath(folder, name);
             facts.problem = QStringLiteral("its data file %1 is missing").arg(facts.path);
             return facts;
         }
         facts.path = path;
+        struct stat st {};
+        const bool there = ::stat(systemName(path).constData(), &st) == 0;
+        if (there && sheetKnown && st.st_dev == sheet.st_dev && st.st_ino == sheet.st_ino) {
+            facts.problem = QStringLiteral("its data file %1 is the sheet itself").arg(path);
+            return facts;
+        }
         const QString problem = pathProblem(path, FileRole::DataFile);
         if (!problem.isEmpty()) {
             facts.problem = QStringLiteral("its data file %1 %2").arg(path, problem);
             return facts;
         }
-        facts.size = QFileInfo(path).size();
+        facts.size = st.st_size;
         readWaveLayout(path, &facts);
         return facts;
     };

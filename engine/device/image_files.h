@@ -7,14 +7,24 @@
 
 enum class FileRole { Device, DataFile };
 
-// Why path cannot be read, named with its cause ("is a directory", "is
-// empty", "permission denied" ...); empty when it can. A block device is
-// fine as a device (a CD drive), never as a data file.
+// Paths here are file names as file_names.h carries them: any bytes.
+
+// True when nothing is at path (no such file, or a folder on the way is
+// missing); a symbolic link loop or a folder that cannot be searched is there.
+bool pathIsMissing(const QString &path);
+
+// Why path cannot be read, named with its cause ("is missing", "is a
+// symbolic link loop", "is a directory", "is empty", "permission denied"
+// ...); empty when it can. A block device is fine as a device (a CD
+// drive), never as a data file.
 QString pathProblem(const QString &path, FileRole role);
 
 // Resolves the data file names of the sheet at sheetPath against its folder:
-// the exact name first, then the same name in other letter case, then the
-// last part of a name written with another system's folders.
+// the exact name (its bytes as the sheet has them) first, then the same
+// name in other letter case, then the last part of a name written with
+// another system's folders; a name that is not UTF-8 is tried as Latin-1
+// text too, as a sheet written on Windows names a file copied since. A
+// name that leads back to the sheet itself is refused.
 DataFileLookup dataFileLookup(const QString &sheetPath);
 
 // Opens a file checked by pathProblem for reading without ever blocking;

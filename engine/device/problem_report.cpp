@@ -1,22 +1,8 @@
 #include "problem_report.h"
 
-#include <cstdio>
+#include "file_names.h"
 
-namespace {
-// File names can hold anything, a line end or an escape sequence included;
-// what reaches the terminal is printable.
-QString printable(const QString &message)
-{
-    QString out;
-    for (const QChar c : message) {
-        if (c.isPrint())
-            out += c;
-        else
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-    }
-    return out;
-}
-}  // namespace
+#include <cstdio>
 
 void ProblemReport::say(const QString &message)
 {
@@ -24,7 +10,9 @@ void ProblemReport::say(const QString &message)
     if (message == m_last)
         return;
     m_last = message;
-    std::fprintf(stderr, "velor-cdplayer: %s\n", printable(message).toLocal8Bit().constData());
+    // File names can hold anything, a line end, an escape sequence or bytes
+    // that are not UTF-8 included; what reaches the terminal is printable.
+    std::fprintf(stderr, "velor-cdplayer: %s\n", printableLine(message).toUtf8().constData());
     std::fflush(stderr);
 }
 

@@ -1,7 +1,8 @@
 #include "sheet_image.h"
 
+#include "file_names.h"
+
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 namespace {
 constexpr int kFramesPerSecond = 75;
@@ -28,15 +29,17 @@ void SheetTrack::addPiece(const QString &file, qint64 offset, qint64 bytes, bool
         pieces.push_back(SheetPiece{file, offset, bytes, bigEndian});
 }
 
+QString sheetText(const QString &words)
+{
+    return hasUndecodedBytes(words) ? QString::fromLatin1(fileNameBytes(words)) : words;
+}
+
 QStringList sheetLines(const QByteArray &text)
 {
     QByteArray bytes = text;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8.decode(bytes);
-    if (utf8.hasError())
-        decoded = QString::fromLatin1(bytes);
+    QString decoded = fileNameFromBytes(bytes);
     decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     decoded.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return decoded.split(QLatin1Char('\n'));

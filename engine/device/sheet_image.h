@@ -84,8 +84,14 @@ struct SheetResult {
 constexpr qint64 kMaxSheetBytes = 1 << 20;
 
 // Sheet text as a list of lines: a UTF-8 byte-order mark dropped, CR LF or
-// CR taken as line ends, text that is not UTF-8 read as Latin-1.
+// CR taken as line ends. Bytes that are not UTF-8 are kept as file_names.h
+// keeps them, so that a FILE name names the file with exactly its bytes.
 QStringList sheetLines(const QByteArray &text);
+
+// Words of a sheet that a person reads (titles, performers): where they
+// hold bytes that are not UTF-8 they are read as Latin-1, as sheets
+// written on Windows have them.
+QString sheetText(const QString &words);
 
 // "MM:SS:FF" as sectors; -1 when it is not a time with seconds under 60
 // and frames under 75.

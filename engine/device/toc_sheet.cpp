@@ -1,5 +1,7 @@
 #include "toc_sheet.h"
 
+#include "file_names.h"
+
 #include <QHash>
 
 namespace {
@@ -185,7 +187,7 @@ private:
             const bool title = t.text == QLatin1String("TITLE");
             if (t.kind == Token::Word && languageBlocks == 1 && (title || t.text == QLatin1String("PERFORMER"))
                 && m_in.peek().kind == Token::String)
-                (title ? entry.title : entry.performer) = m_in.take().text;
+                (title ? entry.title : entry.performer) = sheetText(m_in.take().text);
         } while (depth > 0);
     }
 
@@ -259,8 +261,9 @@ private:
     }
 
     // A length or start: MM:SS:FF in blocks, or a plain number of samples
-    // (audio) or bytes (data). -1 when there is none.
-    qint64 bytesOf(const SheetTrack &t)
+    // (audio FILE and SILENCE) or bytes (DATAFILE, data tracks). -1 when
+    // there is none.
+    qint64 bytesOf(const SheetTrack &t, bool inSamples = true)
     {
         const Token &v = m_in.peek();
         if (v.kind == Token::Msf)
@@ -270,7 +273,7 @@ private:
         if (v.text.size() > kMaxNumberDigits)
             refuse(v.line, QStringLiteral("number %1 is too large").arg(v.text));
         const qint64 n = m_in.take().text.left(kMaxNumberDigits).toLongLong();
-        return t.audio ? n * kSampleBytes : n;
+        return t.audio && inSamples ? n * kSampleBytes : n;
     }
 
     // Takes a MM:SS:FF token as sectors; -1, refused, when it is not one.
@@ -300,12 +303,15 @@ private:
         m_track.hasData = true;
     }
 
+    // FILE and AUDIOFILE take a start and length in samples; DATAFILE has
+    // no start and its length is in bytes, in an audio track too, where
+    // cdrdao reads it as audio: raw or WAVE as FILE reads it, the audio
+    // data from #offset on when no length is given.
     void dataFile(const Token &s, SheetTrack &t)
     {
         const bool audioStatement = s.text != QLatin1String("DATAFILE");
-        if (audioStatement != t.audio) {
-            unsupported(s, audioStatement ? QStringLiteral("audio FILE in a data track")
-                                          : QStringLiteral("DATAFILE in an audio track"));
+        if (audioStatement && !t.audio) {
+            unsupported(s, QStringLiteral("audio FILE in a data track"));
             return;
         }
         if (!expect(Token::String, s))
@@ -325,7 +331,7 @@ private:
                 return;
             }
         }
-        const qint64 length = bytesOf(t);
+        const qint64 length = bytesOf(t, audioStatement);
         if (name == QLatin1String("-")) {
             unsupported(s, QStringLiteral("reading from standard input"));
             return;
@@ -336,20 +342,22 @@ private:
             return;
         }
         // cdrdao takes a file whose name ends in .wav as WAVE, any other as raw.
-        const bool wave = audioStatement && name.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive);
+        const bool wave = t.audio && fileNameBytes(name).toLower().endsWith(".wav");
         if (wave && !facts.wave) {
             refuse(s.line, QStringLiteral("%1 is not a 16-bit stereo 44.1 kHz WAVE file").arg(facts.path));
             return;
         }
         const qint64 base = (wave ? facts.waveDataOffset : 0) + offset;
-        const qint64 available = (wave ? facts.waveDataOffset + facts.waveDataBytes : facts.size) - base;
+        qint64 available = (wave ? facts.waveDataOffset + facts.waveDataBytes : facts.size) - base;
+        if (t.audio)
+            available -= available % kSampleBytes;  // whole samples only
         const qint64 bytes = length > 0 ? length : available - start;
         if (start + bytes > available || bytes <= 0) {
             refuse(s.line, QStringLiteral("%1 reaches past the end of %2").arg(s.text, facts.path));
             return;
         }
         // Raw audio is big-endian and WAVE little-endian unless SWAP says otherwise.
-        t.addPiece(facts.path, base + start, bytes, audioStatement && wave == swapped);
+        t.addPiece(facts.path, base + start, bytes, t.audio && wave == swapped);
         m_track.hasData = true;
     }
 

@@ -3,6 +3,7 @@
 // stops working.
 #include "capture_runs.h"
 #include "disc_rig.h"
+#include "file_names.h"
 #include "stderr_capture.h"
 
 #include <QFile>
@@ -19,21 +20,47 @@ class BadDiscTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase();
     void nothingToPlayReadsAsTrackZero_data();
     void nothingToPlayReadsAsTrackZero();
     void cueNamingAnotherBinPlaysThatBin();
     void cuesAsPeopleHaveThemPlayWhole_data();
     void cuesAsPeopleHaveThemPlayWhole();
     void tocOfSeveralFilesAndSilencePlaysInOrder();
+    void namesNotUtf8AndAudioDatafilesPlayWhole_data();
+    void namesNotUtf8AndAudioDatafilesPlayWhole();
     void ejectReleasesTheImageAndOpenReadsItAnew();
     void removedImageIsNoticedAndReturns();
 };
 
+// Qt lists no name that is not UTF-8, so cannot remove such files with the
+// scratch folder: the test removes them itself.
+static QStringList &byteNamedFiles()
+{
+    static QStringList files;
+    return files;
+}
+
+void BadDiscTest::cleanupTestCase()
+{
+    for (const QString &path : byteNamedFiles())
+        ::unlink(fileNameBytes(path).constData());
+}
+
+// Paths are file names as the player carries them (file_names.h): any bytes.
 static void writeFile(const QString &path, const QByteArray &content)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    if (hasUndecodedBytes(path))
+        byteNamedFiles() << path;
+    const int fd = ::open(fileNameBytes(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
+    ::close(fd);
+}
+
+static QString bytePath(const QString &dir, const QByteArray &name)
+{
+    return dir + '/' + fileNameFromBytes(name);
 }
 
 static QByteArray swappedSamples(QByteArray pcm)
@@ -68,6 +95,13 @@ static void addRefusedFileRows(const QString &dir)
     writeFile(dir + "/empty.cue", QString(kOneTrackCue).arg("empty.bin").toUtf8());
     writeFile(dir + "/nothing.cue", QByteArray());
     writeFile(dir + "/line\nbreak.cue", "");
+    writeFile(bytePath(dir, "lonely\xe9.cue"), "FILE \"gone\xe9.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+    QVERIFY(::symlink("loop-b.cue", QFile::encodeName(dir + "/loop-a.cue")) == 0
+            && ::symlink("loop-a.cue", QFile::encodeName(dir + "/loop-b.cue")) == 0);
+    QVERIFY(::symlink("loop.bin", QFile::encodeName(dir + "/loop.bin")) == 0);
+    writeFile(dir + "/loop.cue", QString(kOneTrackCue).arg("loop.bin").toUtf8());
+    writeFile(dir + "/self.cue", QString(kOneTrackCue).arg("SELF.CUE").toUtf8());
+    writeFile(dir + "/self.toc", "CD_DA\nTRACK AUDIO\nDATAFILE \"self.toc\"\n");
 
     QTest::newRow("FIFO") << pipe << "pipe.bin is a FIFO (named pipe), not a disc image";
     QTest::newRow("FIFO as data file") << dir + "/pipe.cue" << "its data file " + pipe + " is a FIFO";
@@ -77,6 +111,13 @@ static void addRefusedFileRows(const QString &dir)
     QTest::newRow("empty data file") << dir + "/empty.cue" << "empty.bin is empty";
     QTest::newRow("empty cue sheet") << dir + "/nothing.cue" << "nothing.cue is empty";
     QTest::newRow("line end in the name") << dir + "/line\nbreak.cue" << "line\\x0abreak.cue is empty";
+    QTest::newRow("names not UTF-8") << bytePath(dir, "lonely\xe9.cue")
+                                     << "lonely\\xe9.cue: line 1: its data file " + dir + "/gone\\xe9.bin is missing";
+    QTest::newRow("nowhere, not UTF-8") << bytePath(dir, "nowhere\xe9.cue") << "nowhere\\xe9.cue: no such drive";
+    QTest::newRow("symbolic link loop") << dir + "/loop-a.cue" << "loop-a.cue is a symbolic link loop";
+    QTest::newRow("link loop as data file") << dir + "/loop.cue" << "its data file " + dir + "/loop.bin is a symbolic link loop";
+    QTest::newRow("cue naming itself") << dir + "/self.cue" << "self.cue: line 1: its data file " + dir + "/self.cue is the sheet itself";
+    QTest::newRow("toc naming itself") << dir + "/self.toc" << "self.toc: line 3: its data file " + dir + "/self.toc is the sheet itself";
 
     const QString locked = dir + "/locked.bin";
     writeFile(locked, QByteArray(2352 * 75, '\0'));
@@ -141,6 +182,7 @@ void BadDiscTest::nothingToPlayReadsAsTrackZero()
     const QByteArray said = err.text();
     QCOMPARE(said.count('\n'), 1);  // once, not at every open
     QVERIFY2(said.contains(message.toUtf8()), said.constData());
+    QVERIFY2(!hasUndecodedBytes(fileNameFromBytes(said)), "said in UTF-8, bytes that are not escaped");
 }
 
 void BadDiscTest::cueNamingAnotherBinPlaysThatBin()
@@ -231,6 +273,67 @@ void BadDiscTest::tocOfSeveralFilesAndSilencePlaysInOrder()
                  && runs[1].silence && runs[1].count == 10 * kFrames
                  && runs[2].first == 75 * kFrames && runs[2].count == 75 * kFrames,
              qPrintable(describeRuns(runs)));
+}
+
+// Names that are not UTF-8, as the command line, a cue or a toc gives them,
+// and cdrdao's DATAFILE in audio tracks (raw big-endian audio, its length
+// in bytes or blocks; a WAVE file's header passed over): each plays its
+// 2 seconds whole, in order.
+void BadDiscTest::namesNotUtf8AndAudioDatafilesPlayWhole_data()
+{
+    enum Content { Little, Big, BigAfter200, Wave };
+    QTest::addColumn<QByteArray>("sheetName");
+    QTest::addColumn<QByteArray>("sheet");
+    QTest::addColumn<QByteArray>("fileName");
+    QTest::addColumn<int>("content");
+    const QByteArray cue = "FILE \"%1\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n";
+    QTest::newRow("cue named in Latin-1") << QByteArray("n\xe9.cue") << cue << QByteArray("n.bin") << int(Little);
+    QTest::newRow("cue naming a Latin-1 bin") << QByteArray("latin.cue") << cue << QByteArray("b\xe9.bin") << int(Little);
+    QTest::newRow("Latin-1 cue, its bin copied as UTF-8")
+        << QByteArray("copied.cue") << QByteArray(cue).replace("%1", "caf\xe9.bin") << QByteArray("caf\xc3\xa9.bin")
+        << int(Little);
+    QTest::newRow("toc naming a Latin-1 file")
+        << QByteArray("t\xe9.toc") << QByteArray("CD_DA\nTRACK AUDIO\nFILE \"%1\" 0 00:01:00\nTRACK AUDIO\nFILE \"%1\" 00:01:00\n")
+        << QByteArray("r\xe9.raw") << int(Big);
+    QTest::newRow("DATAFILE in audio tracks, blocks and #offset")
+        << QByteArray("data.toc") << QByteArray("CD_DA\nTRACK AUDIO\nDATAFILE \"%1\" 00:01:00\nTRACK AUDIO\nDATAFILE \"%1\" #176400\n")
+        << QByteArray("d\xe9.raw") << int(Big);
+    QTest::newRow("DATAFILE as libcdio's cdda.toc, length in bytes")
+        << QByteArray("cdda.toc") << QByteArray("CD_DA\n\n// Track 1\nTRACK AUDIO\nCOPY\nDATAFILE \"%1\" #200 352800\n")
+        << QByteArray("cdda.bin") << int(BigAfter200);
+    QTest::newRow("DATAFILE of a WAVE file")
+        << QByteArray("wave.toc") << QByteArray("CD_DA\nTRACK AUDIO\nDATAFILE \"%1\"\n") << QByteArray("w.wav") << int(Wave);
+}
+
+void BadDiscTest::namesNotUtf8AndAudioDatafilesPlayWhole()
+{
+    QFETCH(QByteArray, sheetName);
+    QFETCH(QByteArray, sheet);
+    QFETCH(QByteArray, fileName);
+    QFETCH(int, content);
+    TestDiscFiles files;
+    writeDisc("names", tracksOfSeconds({1, 1}), &files);
+    QFile bin(QString::fromStdString(files.bin));
+    QVERIFY(bin.open(QIODevice::ReadOnly));
+    const QByteArray pcm = bin.readAll();
+    static const char kWaveHead[] = "RIFF....WAVEfmt \x10\0\0\0\x01\0\x02\0\x44\xac\0\0\x10\xb1\x02\0\x04\0\x10\0data....";
+    QByteArray wave(kWaveHead, sizeof kWaveHead - 1);  // 16-bit stereo 44.1 kHz PCM
+    qToLittleEndian<quint32>(quint32(pcm.size() + 36), wave.data() + 4);
+    qToLittleEndian<quint32>(quint32(pcm.size()), wave.data() + 40);
+    const QByteArray bytes[] = {pcm, swappedSamples(pcm), QByteArray(200, '\x55') + swappedSamples(pcm), wave + pcm};
+    const QString dir = scratchDir() + "/names-" + QTest::currentDataTag();
+    QVERIFY(QDir().mkpath(dir));
+    writeFile(bytePath(dir, fileName), bytes[content]);
+    writeFile(bytePath(dir, sheetName), sheet.replace("%1", fileName));
+
+    StderrCapture err;
+    DiscRig rig(bytePath(dir, sheetName));
+    rig.openAndPlay();
+    QCOMPARE(rig.MMC->Tracks(), int(sheet.count("TRACK ")));
+    rig.runUntilStopped(5000);
+    const auto runs = capturedRuns(rig.capture.data());
+    QVERIFY2(runs.size() == 1 && runs[0].first == 0 && runs[0].count == 150 * kFrames,
+             qPrintable(describeRuns(runs) + err.text()));
 }
 
 void BadDiscTest::ejectReleasesTheImageAndOpenReadsItAnew()

@@ -2,6 +2,7 @@
 // disk: the data files are sizes looked up by name. Expected toc layouts are
 // what `cdrdao show-toc` prints for the same files (START and END).
 #include "cue_sheet.h"
+#include "file_names.h"
 #include "sheet_reader.h"
 #include "toc_sheet.h"
 
@@ -17,7 +18,7 @@ DataFileFacts fakeFile(const QString &name)
         {"disc.bin", 10 * kSecond}, {"cdda.bin", 10 * kSecond}, {"t1.raw", 4 * kSecond},
         {"t2.raw", 5 * kSecond},    {"t3.raw", 6 * kSecond},    {"t4.raw", 7 * kSecond},
         {"t5.raw", 8 * kSecond},    {"odd.raw", 10 * kSecond + 1000}, {"w.wav", 970244},
-        {"deep.wav", 970244},
+        {"deep.wav", 970244}, {fileNameFromBytes("n\xe9.bin"), 10 * kSecond},
     };
     DataFileFacts facts;
     facts.path = "/discs/" + name;
@@ -64,6 +65,9 @@ private slots:
     void refusalsNameTheLineAndCause_data();
     void refusalsNameTheLineAndCause();
     void cueWithSeveralFilesAndGaps();
+    void namesKeepTheirBytes_data();
+    void namesKeepTheirBytes();
+    void namesNotUtf8ReachTheLookupAsBytes();
     void tocLayoutsAsCdrdaoReadsThem_data();
     void tocLayoutsAsCdrdaoReadsThem();
     void tocCdTextGivesTitles();
@@ -84,6 +88,8 @@ void SheetTest::cueAsWrittenOnOtherSystems_data()
     QTest::newRow("CR LF") << crlf;
     QTest::newRow("mark and CR LF") << "\xEF\xBB\xBF" + crlf;
     QTest::newRow("CR only") << QByteArray(kPlainCue).replace('\n', '\r');
+    QTest::newRow("FILE name in Latin-1, not UTF-8")
+        << QByteArray(kPlainCue).replace("disc.bin", "n\xe9.bin");
     QTest::newRow("lower case, tabs, unquoted")
         << QByteArray("file disc.bin binary\n\ttrack 1 audio\n\tindex 1 0:0:0\n"
                       "\ttrack 2 audio\n\tindex 0 0:4:0\n\tindex 1 0:5:0\n");
@@ -154,6 +160,56 @@ void SheetTest::cueWithSeveralFilesAndGaps()
     QCOMPARE(r.image.dataFiles, QStringList({"/discs/t1.raw", "/discs/t2.raw", "/discs/t3.raw"}));
 }
 
+// A file name is bytes: what is not UTF-8 comes back as it was and is
+// shown escaped, on one line.
+void SheetTest::namesKeepTheirBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("ASCII") << QByteArray("a.bin") << "a.bin";
+    QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9 \xf0\x9f\x8e\xb5.bin") << "caf\u00e9 \U0001F3B5.bin";
+    QTest::newRow("Latin-1 byte") << QByteArray("name\xe9.cue") << "name\\xe9.cue";
+    QTest::newRow("sequence cut short") << QByteArray("\xe2\x82.bin") << "\\xe2\\x82.bin";
+    QTest::newRow("overlong") << QByteArray("\xc0\xaf") << "\\xc0\\xaf";
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << "\\xed\\xa0\\x80";
+    QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << "\\xf4\\x90\\x80\\x80";
+    QTest::newRow("stray continuation after a character")
+        << QByteArray("\xf0\x9f\x8e\xb5\xb5\xff") << "\U0001F3B5\\xb5\\xff";
+    QTest::newRow("line end and escape") << QByteArray("a\n\x1b[0m") << "a\\x0a\\x1b[0m";
+}
+
+void SheetTest::namesKeepTheirBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    const QString name = fileNameFromBytes(bytes);
+    QCOMPARE(fileNameBytes(name), bytes);
+    QCOMPARE(printableLine(name), shown);
+    QCOMPARE(hasUndecodedBytes(name), QString::fromUtf8(bytes).toUtf8() != bytes);
+    if (!hasUndecodedBytes(name))
+        QCOMPARE(name, QString::fromUtf8(bytes));
+}
+
+// A FILE name that is not UTF-8 is looked up with exactly its bytes; the
+// titles of such a sheet read as Latin-1.
+void SheetTest::namesNotUtf8ReachTheLookupAsBytes()
+{
+    QByteArray seen;
+    const DataFileLookup lookup = [&](const QString &name) {
+        seen += fileNameBytes(name) + '|';
+        return fakeFile(name);
+    };
+    const SheetResult cue = readCueSheet("TITLE \"Caf\xe9\"\nFILE \"n\xe9.bin\" BINARY\n"
+                                         "TRACK 01 AUDIO\nINDEX 01 00:00:00\n", lookup);
+    QCOMPARE(cue.image.text.album.title, QString("Caf\u00e9"));
+    const SheetResult toc = readTocFile("CD_DA\nCD_TEXT { LANGUAGE 0 { TITLE \"Caf\xe9\" } }\n"
+                                        "TRACK AUDIO\nFILE \"n\xe9.bin\" 0\nTRACK AUDIO\nDATAFILE \"n\xe9.bin\"\n", lookup);
+    QCOMPARE(toc.image.text.album.title, QString("Caf\u00e9"));
+    QCOMPARE(seen, QByteArray("n\xe9.bin|n\xe9.bin|"));  // the toc looks a name up once
+    for (const SheetResult &r : {cue, toc})
+        QCOMPARE(r.image.dataFiles, QStringList{fileNameFromBytes("/discs/n\xe9.bin")});
+}
+
 void SheetTest::tocLayoutsAsCdrdaoReadsThem_data()
 {
     QTest::addColumn<QByteArray>("text");
@@ -177,6 +233,12 @@ void SheetTest::tocLayoutsAsCdrdaoReadsThem_data()
                       "TRACK AUDIO\nNO COPY\nNO PRE_EMPHASIS\nTWO_CHANNEL_AUDIO\nPREGAP 00:02:00\n"
                       "FILE \"t4.raw\" #882000 0 00:02:00\n")
         << "0-375 525-675";
+    // In an audio track DATAFILE is audio as FILE reads it, its length in
+    // bytes (not samples) or blocks, with no start: libcdio's cdda.toc.
+    QTest::newRow("DATAFILE in audio tracks: the rest, bytes, blocks, WAVE")
+        << QByteArray("CD_DA\nTRACK AUDIO\nDATAFILE \"t1.raw\"\nTRACK AUDIO\nDATAFILE \"t2.raw\" 23520\n"
+                      "TRACK AUDIO\nCOPY\nDATAFILE \"cdda.bin\" #200 00:00:25\nTRACK AUDIO\nDATAFILE \"w.wav\"\n")
+        << "0-300 300-310 310-335 335-748";
 }
 
 void SheetTest::tocLayoutsAsCdrdaoReadsThem()
@@ -193,8 +255,10 @@ void SheetTest::addTocRefusals()
                                     << "line 2: reading from standard input is not supported";
     QTest::newRow("sub-channel") << true << QByteArray("TRACK AUDIO RW_RAW\nFILE \"t1.raw\" 0\n")
                                  << "line 1: sub-channel data (RW_RAW) is not supported";
-    QTest::newRow("data file in audio") << true << QByteArray("TRACK AUDIO\nDATAFILE \"t1.raw\"\n")
-                                        << "line 2: DATAFILE in an audio track is not supported";
+    QTest::newRow("audio file in data") << true << QByteArray("TRACK MODE1\nFILE \"t1.raw\" 0\n")
+                                        << "line 2: audio FILE in a data track is not supported";
+    QTest::newRow("DATAFILE past the file") << true << QByteArray("TRACK AUDIO\nDATAFILE \"t1.raw\" #4 00:04:00\n")
+                                            << "line 2: DATAFILE reaches past the end of /discs/t1.raw";
     QTest::newRow("past the file") << true << QByteArray("TRACK AUDIO\nFILE \"t1.raw\" 0:3:0 0:2:0\n")
                                    << "line 2: FILE reaches past the end of /discs/t1.raw";
     QTest::newRow("START past the track") << true << QByteArray("TRACK AUDIO\nFILE \"t1.raw\" 0\nSTART 0:5:0\n")

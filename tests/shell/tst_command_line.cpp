@@ -1,6 +1,7 @@
 // The command line as users and file managers give it, and starts without a
 // display, run as real processes with no window system in reach.
 #include "command_line.h"
+#include "file_names.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -46,6 +47,15 @@ void TestCommandLine::pathsAndRefusals_data()
     QTest::newRow("--device without path") << QStringList{"--device"} << int(A::Refuse) << QString();
     QTest::newRow("empty path") << QStringList{""} << int(A::Refuse) << QString();
     QTest::newRow("help wins") << QStringList{"a.cue", "-h"} << int(A::ShowHelp) << QString();
+    // What a desktop hands over for an inserted CD or a file.
+    QTest::newRow("cdda://") << QStringList{"cdda://sr1"} << int(A::Run) << "/dev/sr1";
+    QTest::newRow("cdda:// with host= and /") << QStringList{"cdda://host=sr0/"} << int(A::Run) << "/dev/sr0";
+    QTest::newRow("mount folder") << QStringList{"/run/user/1000/gvfs/cdda:host=sr2"} << int(A::Run) << "/dev/sr2";
+    QTest::newRow("file://") << QStringList{"file:///tmp/a%20b.cue"} << int(A::Run) << "/tmp/a b.cue";
+    QTest::newRow("file:// not UTF-8") << QStringList{"file:///tmp/%E9.cue"} << int(A::Run)
+                                       << fileNameFromBytes("/tmp/\xe9.cue");
+    QTest::newRow("another URL") << QStringList{"http://example.org/a.cue"} << int(A::Run) << QString();
+    QTest::newRow("a drive that is not one") << QStringList{"cdda://usb0"} << int(A::Run) << QString();
 }
 
 void TestCommandLine::pathsAndRefusals()
@@ -56,6 +66,9 @@ void TestCommandLine::pathsAndRefusals()
     const CommandLine line = parseCommandLine(QStringList{"/usr/bin/velor-cdplayer"} + arguments);
     QCOMPARE(int(line.action), action);
     QCOMPARE(line.device, device);
+    // What cannot be opened is named, and the default drive opens.
+    if (line.action == CommandLine::Action::Run && device.isEmpty() && !arguments.isEmpty())
+        QVERIFY(line.text.contains(arguments.last()));
     if (line.action == CommandLine::Action::Refuse) {
         QCOMPARE(line.exitStatus(), 2);
         QVERIFY(line.text.startsWith("velor-cdplayer: "));

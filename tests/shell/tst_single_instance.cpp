@@ -127,12 +127,18 @@ void TestSingleInstance::secondStartEndsAtOnceAndKilledPlayerIsTakenOver()
     startPlayer(*first);
     QVERIFY2(waitForLockOwner(lockPath(), *first), "the first player holds the lock");
 
-    QProcess second;
-    startPlayer(second);
-    QVERIFY(second.waitForFinished(kGiveUpMs));
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 0);
-    QCOMPARE(second.readAllStandardOutput(), QByteArray());
+    // A second start ends at once; one that came with a disc says that the
+    // disc was not opened, and fails.
+    for (const bool withDisc : {false, true}) {
+        QProcess second;
+        startPlayer(second, withDisc ? QStringList{} : QStringList{QStringLiteral("--")},
+                    QProcess::SeparateChannels);
+        QVERIFY(second.waitForFinished(kGiveUpMs));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), withDisc ? 1 : 0);
+        QCOMPARE(second.readAllStandardOutput(), QByteArray());
+        QCOMPARE(second.readAllStandardError().contains("already running; "), withDisc);
+    }
     QCOMPARE(first->state(), QProcess::Running);
     QCOMPARE(lockOwner(lockPath()), first->processId());
 
