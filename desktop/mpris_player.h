@@ -7,7 +7,7 @@
 class MprisService;
 
 // org.mpris.MediaPlayer2.Player: the transport, the play mode as loop
-// status, the mute as volume, and the current track's metadata.
+// status, the sound's volume, and the current track's metadata.
 class MprisPlayer : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -19,8 +19,8 @@ class MprisPlayer : public QDBusAbstractAdaptor {
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(qlonglong Position READ position)
-    Q_PROPERTY(bool CanGoNext READ canControlDisc)
-    Q_PROPERTY(bool CanGoPrevious READ canControlDisc)
+    Q_PROPERTY(bool CanGoNext READ canGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
     Q_PROPERTY(bool CanPlay READ canControlDisc)
     Q_PROPERTY(bool CanPause READ canControlDisc)
     Q_PROPERTY(bool CanSeek READ canControlDisc)
@@ -32,12 +32,14 @@ public:
     QString loopStatus() const;
     void setLoopStatus(const QString &loop);
     double rate() const { return 1.0; }
-    void setRate(double) {}
+    void setRate(double rate);
     double volume() const;
     void setVolume(double volume);
     QVariantMap metadata() const;
     qlonglong position() const;
     bool canControlDisc() const;
+    bool canGoNext() const { return canStep(kForward); }
+    bool canGoPrevious() const { return canStep(kBack); }
     bool canControl() const { return true; }
 
 public slots:
@@ -55,5 +57,12 @@ signals:
     void Seeked(qlonglong positionUs);
 
 private:
+    // The program's step directions, which the device's steps share here.
+    static constexpr int kForward = 1;
+    static constexpr int kBack = 2;
+
+    bool canStep(int direction) const;
+    void jumpWithinTrack(qint64 positionUs);
+
     MprisService &m_service;
 };

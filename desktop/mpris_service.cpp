@@ -1,13 +1,13 @@
 #include "mpris_service.h"
 
 #include "mpris_player.h"
+#include "mpris_properties.h"
 #include "mpris_root.h"
 #include "mpris_values.h"
 #include "player_core.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QMetaProperty>
 
 #include <cstdio>
 
@@ -18,11 +18,12 @@ constexpr qint64 kJumpUs = 1000000;
 constexpr qint64 kStatusIntervalUs = qint64(PlayerCore::kStatusIntervalMs) * 1000;
 }  // namespace
 
-MprisService::MprisService(PlayerCore &core, Transport &transport, QObject *parent)
+MprisService::MprisService(PlayerCore &core, Transport &transport, MprisTargets &window, QObject *parent)
     : QObject(parent), m_core(core), m_transport(transport), m_bus(QString())
 {
-    new MprisRoot(this);
+    new MprisRoot(this, window);
     new MprisPlayer(*this);
+    new MprisProperties(this, *this);
     // Connected after the core's own handler, so the state read here is the
     // state this update left.
     connect(&m_core.MMC, &CdAudioControl::StatusUpdate, this, &MprisService::afterStatusUpdate);
@@ -61,15 +62,9 @@ qint64 MprisService::trackLengthUs() const
 
 QVariantMap MprisService::changingProperties() const
 {
-    QVariantMap map;
-    const QMetaObject *meta = &MprisPlayer::staticMetaObject;
-    const MprisPlayer *player = findChild<MprisPlayer *>(QString(), Qt::FindDirectChildrenOnly);
-    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-        const QMetaProperty property = meta->property(i);
-        // The position moves all the time; the desktop asks for it.
-        if (qstrcmp(property.name(), "Position") != 0)
-            map.insert(QString::fromLatin1(property.name()), property.read(player));
-    }
+    QVariantMap map = MprisProperties::readAll(findChild<MprisPlayer *>(QString(), Qt::FindDirectChildrenOnly));
+    // The position moves all the time; the desktop asks for it.
+    map.remove(QStringLiteral("Position"));
     return map;
 }
 

@@ -1,24 +1,26 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QObject>
 #include <QVariantMap>
 
+class MprisTargets;
 class PlayerCore;
 class Transport;
 
 // The player on the desktop's session bus as an MPRIS2 media player, so
 // media keys, panels and playerctl can see and drive it. Every method goes
-// through the same transport procedures as the skin's buttons; what they
+// through the same procedures as the skin's buttons; what they
 // change reaches the bus with the next status update, as it reaches the
 // display.
-class MprisService : public QObject {
+class MprisService : public QObject, protected QDBusContext {
     Q_OBJECT
 public:
     static constexpr char kServiceName[] = "org.mpris.MediaPlayer2.velor_cdplayer";
     static constexpr char kObjectPath[] = "/org/mpris/MediaPlayer2";
 
-    MprisService(PlayerCore &core, Transport &transport, QObject *parent = nullptr);
+    MprisService(PlayerCore &core, Transport &transport, MprisTargets &window, QObject *parent = nullptr);
 
     // Puts the player on the bus; false, said once on stderr, where there
     // is no bus or the name is taken. The player runs on either way.

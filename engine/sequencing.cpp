@@ -42,17 +42,23 @@ void Sequencing::CheckStop()
 
 void Sequencing::StepPgm()
 {
-    PlayerState &s = m_core.state;
-    const int last = m_core.List1.count() - 1;
-    if (s.PgmDir == 1) {
-        const int index = m_core.List1.listIndex();
-        selectEntry(index != last ? index + 1 : 0);
-    } else if (s.PgmDir == 2) {
-        selectEntry(s.LstCnt <= 0 ? last : s.LstCnt - 1);
-    } else {
+    const std::optional<int> entry = entryAfterStep(m_core.state.PgmDir);
+    if (!entry)
         return;
-    }
+    selectEntry(*entry);
     playSelectedEntry();
+}
+
+std::optional<int> Sequencing::entryAfterStep(int pgmDir) const
+{
+    const int last = m_core.List1.count() - 1;
+    if (pgmDir == 1) {
+        const int index = m_core.List1.listIndex();
+        return index != last ? index + 1 : 0;
+    }
+    if (pgmDir == 2)
+        return m_core.state.LstCnt <= 0 ? last : m_core.state.LstCnt - 1;
+    return std::nullopt;
 }
 
 // Only a track after the repeated one means the disc ran past it; a seek

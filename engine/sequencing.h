@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 class PlayerCore;
 
 // Makes repeat and program play out of a device that only plays on to the
@@ -19,6 +21,8 @@ public:
     // 2 back), wrapping at both ends in either program mode; plays the
     // entry reached and leaves Ply, Stp and Pose alone.
     void StepPgm();
+    // The index of the entry such a step selects; none for no direction.
+    std::optional<int> entryAfterStep(int pgmDir) const;
     // Plays the selected program entry from the start of its track. An
     // entry beyond the disc now in the drive (another disc came in since
     // the program was composed) plays nothing: the device is stopped, and

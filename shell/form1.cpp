@@ -113,6 +113,16 @@ void Form1::showProductInformation() { ShowSeihin(); }
 
 void Form1::showMessage(const QString &text) { messageBoxes().tell(this, text, MessageBoxes::Icon::None); }
 
+// The desktop's requests reach the same procedures as the window's own.
+void Form1::bringForward()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void Form1::exitPlayer() { Image7_MouseUp(); }
+
 void Form1::Image6_MouseUp() { showMinimized(); }
 
 // Exit stops the disc before the device is let go; closing the window

@@ -4,6 +4,7 @@
 #include "keyboard_control.h"
 #include "keyboard_targets.h"
 #include "main_skin.h"
+#include "mpris_targets.h"
 #include "player_core.h"
 #include "player_view.h"
 #include "program_reservation.h"
@@ -15,7 +16,7 @@
 // The main window: the skin, and the player core it draws for. Loading it
 // (the constructor) sets up the state, shows the window and arms the open
 // timer; the device and the status update live in the core.
-class Form1 : public QWidget, public PlayerView, public KeyboardTargets {
+class Form1 : public QWidget, public PlayerView, public KeyboardTargets, public MprisTargets {
     Q_OBJECT
 public:
     explicit Form1(const CdAudioControl::Options &device, QWidget *parent = nullptr);
@@ -41,6 +42,8 @@ public:
     void cancelReservation() override;
     void showProductInformation() override;
     void showMessage(const QString &text) override;
+    void bringForward() override;
+    void exitPlayer() override;
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -1,5 +1,6 @@
 #include "command_line.h"
 #include "exit_deadline.h"
+#include "file_names.h"
 #include "form1.h"
 #include "mpris_service.h"
 #include "single_instance.h"
@@ -14,7 +15,7 @@ QStringList argumentList(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(fileNameFromBytes(argv[i]));  // a path keeps its bytes
     return arguments;
 }
 
@@ -24,13 +25,15 @@ int answerCommandLine(const CommandLine &commandLine)
 {
     switch (commandLine.action) {
     case CommandLine::Action::Run:
+        if (!commandLine.text.isEmpty())
+            std::fprintf(stderr, "%s\n", printableLine(commandLine.text).toUtf8().constData());
         return -1;
     case CommandLine::Action::Refuse:
-        std::fprintf(stderr, "%s\n", qPrintable(commandLine.text));
+        std::fprintf(stderr, "%s\n", printableLine(commandLine.text).toUtf8().constData());
         break;
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
-        std::fputs(qPrintable(commandLine.text), stdout);
+        std::fputs(withBytesEscaped(commandLine.text).toUtf8().constData(), stdout);
         break;
     }
     return commandLine.exitStatus();
@@ -53,13 +56,20 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(VELOR_VERSION));
 
     SingleInstance instance;
-    if (!instance.acquire())
-        return 0;
+    // The running player is not told: a second start only ends. One that
+    // came with a disc says that the disc was not opened.
+    if (!instance.acquire()) {
+        if (commandLine.device.isEmpty())
+            return 0;
+        std::fprintf(stderr, "velor-cdplayer: already running; %s was not opened\n",
+                     printableLine(commandLine.device).toUtf8().constData());
+        return 1;
+    }
 
     CdAudioControl::Options device;
     device.device = commandLine.device;
     Form1 form(device);
-    MprisService mpris(form.core(), form.transport());
+    MprisService mpris(form.core(), form.transport(), form);
     mpris.registerOn(QDBusConnection::sessionBus());
     const int status = app.exec();
     // Neither the next start nor the end of this one waits for the device.

@@ -58,7 +58,15 @@ public:
     // the last hold asked for has taken effect.
     virtual bool holdSettled() { return true; }
 
+    // The stream's own volume, 0 to 1, apart from any mute. Only a sound
+    // server has a mixer for it; any other output just keeps the value.
+    virtual void setVolume(double volume) { m_volume = volume; }
+    double volume() const { return m_volume; }
+
     virtual QString name() const = 0;
+
+private:
+    double m_volume = 1.0;
 };
 
 class Clock;

@@ -118,6 +118,12 @@ void CdAudioControl::setSilent(bool silent)
     m_engine->setSilent(silent);
 }
 
+void CdAudioControl::setVolume(double volume)
+{
+    m_volume = volume;
+    m_engine->setVolume(volume);
+}
+
 // --- reading -----------------------------------------------------------------
 
 qint32 CdAudioControl::Tracks() const
@@ -130,6 +136,15 @@ DiscText CdAudioControl::discText() const
 {
     const auto toc = m_engine->toc();
     return toc ? toc->text() : DiscText{};
+}
+
+bool CdAudioControl::hasNeighbourTrack(bool forward) const
+{
+    const auto toc = m_engine->toc();
+    const TrackInfo *current = toc ? currentTrack(*toc) : nullptr;
+    if (!current)
+        return false;
+    return (forward ? toc->nextAudio(current) : toc->previousAudio(current)) != nullptr;
 }
 
 qint32 CdAudioControl::Mode() const

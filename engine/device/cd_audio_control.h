@@ -84,8 +84,16 @@ public:
     void setSilent(bool silent);
     bool Silent() const { return m_silent; }
 
+    // The sound's own volume, 0 to 1, separate from Silent.
+    void setVolume(double volume);
+    double volume() const { return m_volume; }
+
     void setUpdateInterval(int ms);
     int UpdateInterval() const { return m_updateInterval; }
+
+    // Whether "next" (forward) or "prev" given twice reaches an audio track
+    // other than the current one.
+    bool hasNeighbourTrack(bool forward) const;
 
     // The disc's CD-Text, empty without a disc or without text.
     DiscText discText() const;
@@ -124,6 +132,7 @@ private:
     bool m_fromSet = false;
     qint32 m_track = 1;
     bool m_silent = false;
+    double m_volume = 1.0;
     int m_updateInterval = 0;
     qint64 m_lastPrevMs = -1;
     qint64 m_lastMediaCheckMs = 0;

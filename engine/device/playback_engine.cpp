@@ -40,6 +40,7 @@ public:
     void dropNewest(qint64 frames) override { m_target->dropNewest(frames); }
     void hold(bool held) override { m_target->hold(held); }
     bool holdSettled() override { return m_target->holdSettled(); }
+    void setVolume(double volume) override { m_target->setVolume(volume); }
     QString name() const override { return m_target->name(); }
 
 private:
@@ -298,6 +299,17 @@ void PlaybackEngine::setSilent(bool silent)
     wakeSoundThread();
 }
 
+// The sound server applies the volume to what the stream already holds:
+// nothing is rendered anew.
+void PlaybackEngine::setVolume(double volume)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_volume = volume;
+    }
+    m_wakeup.notify();
+}
+
 void PlaybackEngine::boundaryHandled()
 {
     {
@@ -353,24 +365,51 @@ void PlaybackEngine::useOutput(std::unique_ptr<AudioOutput> output)
     m_output = std::move(output);
     m_output->setWakeup([this] { m_wakeup.notify(); });
     m_outputHeld = false;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_outputName = m_output->name();
-    // A new output starts empty: a play goes on in it from the frame heard
-    // last in the one before.
-    if (m_state == State::Playing && !m_atBoundary) {
-        m_cursor = m_timing.heard(m_cursor);
-        m_timing.startAfterDrop(m_cursor);
-        changedLocked();
+    m_outputVolume.reset();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_outputName = m_output->name();
+        // A new output starts empty: a play goes on in it from the frame
+        // heard last in the one before.
+        if (m_state == State::Playing && !m_atBoundary) {
+            m_cursor = m_timing.heard(m_cursor);
+            m_timing.startAfterDrop(m_cursor);
+            changedLocked();
+        }
+        m_timing.dropped();
     }
-    m_timing.dropped();
+    // Before its first sound, a new stream takes the volume asked for
+    // while there was none.
+    applyVolume();
+}
+
+// Until a volume is asked for, the stream keeps the one the sound server
+// gives it (a mixer may have kept the user's from the last time).
+void PlaybackEngine::applyVolume()
+{
+    std::optional<double> volume;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        volume = m_volume;
+    }
+    if (!m_output || !volume || volume == m_outputVolume)
+        return;
+    m_outputVolume = volume;
+    m_output->setVolume(*volume);
 }
 
 void PlaybackEngine::ensureOutput()
 {
     if (m_output && !m_onFallback)
         return;
+    // A new output goes on from the frame heard last, so each attempt
+    // renders anew: a server that is away is asked again only now and then.
+    const qint64 now = m_config.clock->nowMs();
+    if (m_output && now < m_nextReconnectMs)
+        return;
     switch (m_config.output) {
     case OutputKind::Capture:
+        m_onFallback = false;
         useOutput(std::make_unique<ForwardingOutput>(m_config.capture));
         return;
     case OutputKind::Null:
@@ -380,9 +419,6 @@ void PlaybackEngine::ensureOutput()
     case OutputKind::Pulse:
         break;
     }
-    const qint64 now = m_config.clock->nowMs();
-    if (m_output && now < m_nextReconnectMs)
-        return;
     auto cancelled = [this] {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_quit;
@@ -454,6 +490,9 @@ void PlaybackEngine::applyOutputRequests()
     }
     if (!m_output)
         return;
+    lock.unlock();
+    applyVolume();
+    lock.lock();
     if (const qint64 dropped = m_timing.takeCutBack()) {
         lock.unlock();
         m_output->dropNewest(dropped);

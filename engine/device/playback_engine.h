@@ -55,6 +55,8 @@ public:
     // Moves the stream; a running play goes on from there.
     void moveTo(qint64 frame);
     void setSilent(bool silent);
+    // The stream's volume, 0 to 1; kept for a stream yet to come.
+    void setVolume(double volume);
     void checkMedia();
     // The boundary listener has run; the stream may go on.
     void boundaryHandled();
@@ -81,6 +83,7 @@ private:
     // -1 when nothing can be now (not playing, or the disc not read yet).
     qint64 renderStep(qint64 maxFrames);
     void applyOutputRequests();
+    void applyVolume();
     void settlePause();
     qint64 largestWrite() const;
     bool waitForRoom(uint64_t seen);
@@ -115,6 +118,7 @@ private:
     quint64 m_generation = 0;
     quint64 m_tocSerial = 0;
     bool m_silent = false;
+    std::optional<double> m_volume;  // none asked for yet
     bool m_quit = false;
 
     // Sound-thread side.
@@ -123,6 +127,7 @@ private:
     qint64 m_nextReconnectMs = 0;
     bool m_onFallback = false;
     bool m_outputHeld = false;
+    std::optional<double> m_outputVolume;
     std::vector<char> m_chunk;
     std::vector<char> m_sector;
     qint64 m_sectorLsn = -1;

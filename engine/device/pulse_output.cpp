@@ -1,11 +1,14 @@
 #include "pulse_output.h"
 
 #include <pulse/context.h>
+#include <pulse/introspect.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
+#include <pulse/volume.h>
 
 #include <chrono>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -340,6 +343,20 @@ bool PulseOutput::holdSettled()
     if (!m_held || !isGood())
         return true;
     return m_ledger.audioCutOff() >= 0;
+}
+
+void PulseOutput::setVolume(double volume)
+{
+    AudioOutput::setVolume(volume);
+    LoopLock lock(m_loop);
+    if (!isGood())
+        return;
+    pa_cvolume channels {};
+    pa_cvolume_set(&channels, pa_stream_get_sample_spec(m_stream)->channels,
+                   pa_volume_t(std::lround(volume * PA_VOLUME_NORM)));
+    if (pa_operation *op = pa_context_set_sink_input_volume(m_context, pa_stream_get_index(m_stream), &channels,
+                                                            nullptr, nullptr))
+        pa_operation_unref(op);
 }
 
 // Corking only while idle: the next sound uncorks, and the server then

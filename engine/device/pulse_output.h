@@ -41,6 +41,9 @@ public:
     void dropNewest(qint64 frames) override;
     void hold(bool held) override;
     bool holdSettled() override;
+    // The stream's volume in the server's mixer, as the desktop's volume
+    // control shows it (0.5 is its 50 %); not waiting for the answer.
+    void setVolume(double volume) override;
     QString name() const override { return QStringLiteral("pulse"); }
 
     // The stream's buffer is long, so that the server asks for data

@@ -20,6 +20,7 @@
 #include "form2.h"
 #include "message_box.h"
 #include "mpris_player.h"
+#include "mpris_root.h"
 #include "mpris_service.h"
 #include "mpris_values.h"
 #include "needed_tools.h"
@@ -310,12 +311,24 @@ public:
     void exitAndStartAgain()
     {
         click(skin().Image7);
-        m_mpris.reset();
-        m_form.reset();
-        startPlayer();
+        startAgain();
+    }
+    // The desktop's quit ends it as the exit button does, editor or not.
+    void quitFromTheDesktop()
+    {
+        m_mpris->findChild<MprisRoot *>()->Quit();
+        if (form().isVisible())
+            fail(QStringLiteral("the desktop's quit left the window open"));
+        startAgain();
     }
 
     void restoreWindow() { m_form->showNormal(); }
+    void raiseFromTheDesktop()
+    {
+        m_mpris->findChild<MprisRoot *>()->Raise();
+        if (form().isMinimized() || !form().isVisible())
+            fail(QStringLiteral("the desktop's raise left the window minimized or hidden"));
+    }
 
     Seihin *productWindow() { return openWindows<Seihin>().value(0); }
     // One of its two pages goes to the desktop's handler, never further.
@@ -332,13 +345,19 @@ public:
     }
 
 private:
+    void startAgain()
+    {
+        m_mpris.reset();
+        m_form.reset();
+        startPlayer();
+    }
     void startPlayer()
     {
         CdAudioControl::Options options = captureOptions(m_shelf.devicePath(), m_clock, m_output);
         if (m_server)
             options.output = int(OutputKind::Auto);
         m_form = std::make_unique<Form1>(options);
-        m_mpris = std::make_unique<MprisService>(m_form->core(), m_form->transport());
+        m_mpris = std::make_unique<MprisService>(m_form->core(), m_form->transport(), *m_form);
     }
 
     std::vector<const DiscShape *> openDiscs()
@@ -527,7 +546,10 @@ const StormAction kActions[] = {
      }},
     {"media control: loop status", 2,
      [](Storm &s) { s.mediaControls().setLoopStatus(QStringList{"None", "Track", "Playlist"}.at(s.pick(3))); }},
-    {"media control: volume", 1, [](Storm &s) { s.mediaControls().setVolume(s.chance(50) ? 0.0 : 1.0); }},
+    {"media control: volume", 1, [](Storm &s) { s.mediaControls().setVolume(s.pick(14) / 10.0 - 0.2); }},
+    {"media control: rate", 1, [](Storm &s) { s.mediaControls().setRate(s.pick(3)); }},
+    {"media control: raise", 1, [](Storm &s) { s.raiseFromTheDesktop(); }},
+    {"media control: quit", 1, [](Storm &s) { s.quitFromTheDesktop(); }},
     {"sound server goes away", 1, [](Storm &s) { s.soundServerAway(true); }},
     {"sound server comes back", 2, [](Storm &s) { s.soundServerAway(false); }},
 };
