@@ -58,6 +58,7 @@ private slots:
     void pagesGoToTheOpener();
     void closedByItsPictureWithTheLeftButton();
     void movedByItsStripWithTheLeftButtonOnly();
+    void everyOpeningDrawnWithTheSamePalette();
     void oneWindowOpenedFromTheMainWindowAndOutlivingIt();
 
 private:
@@ -144,6 +145,22 @@ void TestSeihin::movedByItsStripWithTheLeftButtonOnly()
     QTest::mouseMove(seihin->Label6, onStrip + QPoint(30, 40));
     QTest::mouseRelease(seihin->Label6, Qt::LeftButton, {}, onStrip + QPoint(30, 40));
     QCOMPARE(seihin->pos(), start + QPoint(30, 40));
+}
+
+// The style keeps its drawings of the buttons by palette: a palette of
+// each window's own would add to the pixmap cache at every opening.
+void TestSeihin::everyOpeningDrawnWithTheSamePalette()
+{
+    QPointer<Seihin> first = Seihin::showTheWindow();
+    const qint64 key = first->Command1->palette().cacheKey();
+    first->close();
+    deleteClosedWindows();
+    QVERIFY(!first);
+    const Seihin *next = Seihin::showTheWindow();
+    for (const QWidget *widget : std::initializer_list<const QWidget *>{next, next->Command1, next->Command2}) {
+        QCOMPARE(widget->palette().cacheKey(), key);
+        QCOMPARE(widget->palette().color(QPalette::Window), QColor(Qt::black));
+    }
 }
 
 void TestSeihin::oneWindowOpenedFromTheMainWindowAndOutlivingIt()
