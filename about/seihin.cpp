@@ -7,8 +7,10 @@
 #include "skin_pictures.h"
 #include "transparent_label.h"
 #include "twips.h"
+#include "window_owner.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -124,11 +126,22 @@ void Seihin::Command2_Click() { m_open(QUrl(Command2->text())); }
 
 void Seihin::Picture1_Click() { close(); }
 
-Seihin *Seihin::showTheWindow(UrlOpener open)
+void Seihin::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        Picture1_Click();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+Seihin *Seihin::showTheWindow(const QWidget *owner, UrlOpener open)
 {
     static QPointer<Seihin> theWindow;
-    if (!theWindow)
+    if (!theWindow) {
         theWindow = new Seihin(std::move(open));
+        if (owner)
+            showAsOwnedBy(*theWindow, *owner);
+    }
     theWindow->show();
     theWindow->raise();
     theWindow->activateWindow();

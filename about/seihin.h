@@ -18,13 +18,18 @@ public:
     explicit Seihin(UrlOpener open = openInBrowser);
 
     // Shows the one product-information window, made anew when none is
-    // open, brought to the front otherwise. It belongs to no other
-    // window: closing the main window leaves it open.
-    static Seihin *showTheWindow(UrlOpener open = openInBrowser);
+    // open, brought to the front otherwise. The window manager keeps it in
+    // front of `owner`, but it belongs to no other window: closing the main
+    // window leaves it open.
+    static Seihin *showTheWindow(const QWidget *owner = nullptr, UrlOpener open = openInBrowser);
 
     PictureButton *Picture1 = nullptr;
     DragHandle *Label6 = nullptr;
     QPushButton *Command1 = nullptr, *Command2 = nullptr;
+
+protected:
+    // Escape closes it, as its close picture does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void Form_Load();

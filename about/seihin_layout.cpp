@@ -24,7 +24,7 @@ const std::vector<SeihinElement> kLayout = {
     {"Picture1",   K::CloseButton, {100,  120,  255,  255},  Close,      nullptr, kText, kWhite, kLeft, false},
     {"Image1",     K::Picture,     {480,  120,  765,  765},  Icon,       nullptr, kText, kWhite, kLeft, false},
     {"Label1",     K::Label,       {1320, 150,  4815, 375},  nullptr,    VELOR_PRODUCT_NAME, 18, kWhite, kLeft, false},
-    {"Label2",     K::Label,       {1440, 630,  2175, 255},  nullptr,    "Version  5.000", 12, kWhite, kLeft, false},
+    {"Label2",     K::Label,       {1440, 630,  2175, 255},  nullptr,    "Version  " VELOR_VERSION, 12, kWhite, kLeft, false},
     {"Label3",     K::Label,       {5040, 680,  975,  255},  nullptr,    "[PZFS-0006]", 9, kWhite, kLeft, false},
     {"Label5",     K::Label,       {480,  960,  5655, 375},  nullptr,    VELOR_CREDIT_LINE, 9, kWhite, kLeft, false},
     {"Label12",    K::Label,       {1080, 1440, 975,  195},  nullptr,    "製作・著作", kText, kWhite, kRight, false},

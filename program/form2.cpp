@@ -7,11 +7,13 @@
 #include "player_core.h"
 #include "program_handover.h"
 #include "twips.h"
+#include "window_owner.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QStyledItemDelegate>
 
@@ -108,6 +110,7 @@ Form2::Form2(PlayerCore &core, QWidget &mainWindow)
     connect(Command5, &QPushButton::clicked, this, &Form2::Command5_Click);
     Form_Load();
     centreOnScreen();
+    showAsOwnedBy(*this, mainWindow);
 }
 
 void Form2::createControls()
@@ -215,6 +218,15 @@ void Form2::handOver()
     m_mainWindow.setEnabled(true);
     m_mainWindow.raise();
     m_mainWindow.activateWindow();
+}
+
+// Escape cancels, as the cancel button does.
+void Form2::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        Command4_Click();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 // A window-system close acts as the cancel button does.

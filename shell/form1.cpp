@@ -161,4 +161,4 @@ void Form1::Label1_MoveEnded() { m_windowPosition.write(*this); }
 // Any button, on release.
 void Form1::Image3_MouseUp() { ShowSeihin(); }
 
-void Form1::ShowSeihin() { Seihin::showTheWindow(); }
+void Form1::ShowSeihin() { Seihin::showTheWindow(this); }

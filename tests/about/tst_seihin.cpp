@@ -25,7 +25,7 @@ struct Expected {
 // The design's twips at 15 to the pixel, the sizes in points at 96 dpi.
 const Expected kControls[] = {
     {"Label1", {88, 10, 321, 25}, "VELOR CD Player", 24},
-    {"Label2", {96, 42, 145, 17}, "Version  5.000", 16},
+    {"Label2", {96, 42, 145, 17}, "Version  " VELOR_VERSION, 16},
     {"Label3", {336, 45, 65, 17}, "[PZFS-0006]", 12},
     {"Label12", {72, 96, 65, 13}, "製作・著作", 13},
     {"Label13", {33, 144, 148, 44}, "ヴェロルはサークル名であり、実在する企業・団体とは一切関係ありません。", 11},
@@ -128,6 +128,14 @@ void TestSeihin::closedByItsPictureWithTheLeftButton()
     QTest::mouseClick(seihin->Picture1, Qt::RightButton);
     QVERIFY(seihin->isVisible());
     QTest::mouseClick(seihin->Picture1, Qt::LeftButton);
+    deleteClosedWindows();
+    QVERIFY(!seihin);
+    // Escape closes it too; it is shown over the window that opened it.
+    QWidget owner;
+    owner.show();
+    seihin = Seihin::showTheWindow(&owner);
+    QCOMPARE(seihin->windowHandle()->transientParent(), owner.windowHandle());
+    QTest::keyClick(seihin, Qt::Key_Escape);
     deleteClosedWindows();
     QVERIFY(!seihin);
 }

@@ -65,6 +65,7 @@ private slots:
     void sameTrackThreeTimesPlaysThreeTimes();
     void reservedProgramIsCopiedAndReplacedOnlyAfterYes();
     void discChangedWhileOpenLeavesTheEditorUsable();
+    void escapeCancelsOverTheWindowItBelongsTo();
 
 private:
     TestDiscLayout m_shortLayout = tracksOfSeconds({1, 1, 1});
@@ -224,6 +225,20 @@ void TestProgramEditor::discChangedWhileOpenLeavesTheEditorUsable()
     QCOMPARE(rig.commands, QStringList{"stop"});
     QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
     QCOMPARE(runTracks(rig.runs(), DiscMap(m_shortLayout)), QStringLiteral("1[..1]"));
+}
+
+void TestProgramEditor::escapeCancelsOverTheWindowItBelongsTo()
+{
+    EditorRig rig(writeDisc(QStringLiteral("editor-escape"), tracksOfSeconds({1, 1})));
+    rig.mainWindow.show();
+    QPointer<Form2> editor = &rig.openEditor();
+    QCOMPARE(editor->windowHandle()->transientParent(), rig.mainWindow.windowHandle());
+    rig.add({2});
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!editor);
+    QVERIFY(rig.mainWindow.isEnabled());
+    QCOMPARE(rig.program(), QStringList());
 }
 
 QTEST_MAIN(TestProgramEditor)

@@ -515,6 +515,7 @@ const StormAction kActions[] = {
     {"editor: start", 3, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.Command5->click(); }); }},
     {"editor: cancel", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.Command4->click(); }); }},
     {"editor: closed by the window system", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.close(); }); }},
+    {"editor: escape", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { QTest::keyClick(&e, Qt::Key_Escape); }); }},
     {"cancel-reservation button", 3, [](Storm &s) { s.click(s.skin().Image5, s.anyButton()); }},
     {"key of the table", 10, [](Storm &s) { s.type(kTableKeys); }},
     {"another key", 2, [](Storm &s) { s.type(kOtherKeys); }},
@@ -526,6 +527,11 @@ const StormAction kActions[] = {
              QTest::mouseClick(window->Picture1, s.anyButton());
      }},
     {"product window: a page", 1, [](Storm &s) { s.openProductPage(); }},
+    {"product window: escape", 1,
+     [](Storm &s) {
+         if (Seihin *window = s.productWindow())
+             QTest::keyClick(window, Qt::Key_Escape);
+     }},
     {"time passes", 30, [](Storm &s) { s.runFor(1 + s.pick(s.chance(10) ? 50 : 8)); }},
     {"time runs to a track change", 8, [](Storm &s) { s.runToTrackChange(); }},
     {"another disc", 2, [](Storm &s) { s.insertAny(); }},
