@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "seihin_layout.h"
 
 #include "twips.h"

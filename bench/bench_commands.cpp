@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a user hears after each click on the real player: run by
 // bench/run-sound-bench.sh under an X server with a PulseAudio (or
 // pipewire-pulse) null sink. Starts the player on a coded disc, clicks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a drive's verified reads cost beside plain image reads: the same
 // disc image read whole, once as a disc image and once standing in for a
 // drive (every sector through paranoia), in CPU seconds per minute of sound.

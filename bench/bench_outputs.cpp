@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compares two ways of sending a coded test disc to the sound server, for
 // run-output-comparison.sh: the device control (PulseOutput, fed by its
 // sound thread) and a plain push-mode QAudioSink player of the same PCM.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays a disc image through the device control in real time, for the
 // benchmarks in run-benchmarks.sh:
 //   bench_play --seconds N DISC     play N seconds, then quit (CPU and memory are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What is heard at the play modes' transitions, through a real sound
 // server: the player core (state, status update, sequencing) on the real
 // clock and a coded disc, the sink's monitor recorded with parec. Prints,

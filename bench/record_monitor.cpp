@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records a PulseAudio source (a sink's monitor, as a rule) as raw s16le
 // 44100 Hz stereo on stdout, and logs after each read when the frames read
 // so far were heard:

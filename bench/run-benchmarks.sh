@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CPU time and peak memory of 60 s of playback of the demo disc to a null
 # sink, beside pacat streaming the same 60 s of PCM to the same sink; then
 # the time from "play" to the first sound at the sink; then what is heard

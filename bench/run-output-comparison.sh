@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The device control's sound output (PulseOutput) beside a plain push-mode
 # QAudioSink player of the same coded disc, on a private PulseAudio server
 # with a 44.1 kHz null sink: start-up latency, sound after stop, breaks in

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The player as a user meets it, on a private X server (Xvfb + openbox) and
 # on private sound servers, each started here and ended before the next:
 #   pa500  PulseAudio, null sink, the player alone: the sink runs at the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The player's resident memory while its product-information window and its
 # program editor are opened and closed again and again, as a user does it:
 # the real player on the demo disc, on a private X server (Xvfb + openbox),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "transparent_label.h"
 
 QLabel *transparentLabel(const QString &text, QRgb colour, const QFont &font, Qt::Alignment alignment,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "form2_layout.h"
 
 const QSize Form2ClientTwips(4935, 2700);

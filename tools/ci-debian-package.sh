@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package on a clean clone of this checkout inside a clean
 # Debian 12 root, as a build daemon would: only the Build-Depends installed,
 # the test suite run by the build, then lintian, an install of the .deb and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one of the README's two commands ("run" or "test"), exactly as the
 # README writes it, on a clean clone of this checkout inside a clean Debian 12
 # root: what a new user's machine has. Proves that the set-up installs

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the screenshot the AppStream metainfo shows: the real player on the
 # demo disc, seven seconds into track 3, on a virtual X server with a window
 # manager, as a desktop would show it.

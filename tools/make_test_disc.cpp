@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a test disc image (.cue + .bin, optionally .toc) from the command line.
 
 #include "test_disc.h"

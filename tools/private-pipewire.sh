@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A PipeWire session of its own: dbus-daemon, pipewire, wireplumber and
 # pipewire-pulse, all in a folder of the caller's, with a null sink
 # velor_null reachable through PulseAudio clients. Nothing of the user's

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every test of a build folder. Window tests run offscreen; the tests
 # that need a sound server start a private PulseAudio server of their own;
 # an X server (Xvfb) is started here for the tests that drive the real binary.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the player needs to be built, run and tested on Debian 12,
 # and nothing more. Optional parts (the Qt Multimedia output comparison in
 # bench/) are built only when their packages are there; see the README.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The product-information window: its controls where the design puts
 // them, one window at a time, opened from the main window and outliving
 // it, closed by its picture, moved by its strip, and its two pages.

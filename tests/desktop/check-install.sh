@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build into a scratch DESTDIR and checks what a desktop needs:
 # the binary, a valid desktop entry and AppStream metainfo, the icons of
 # every hicolor size, the man page.

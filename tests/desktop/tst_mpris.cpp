@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's media controls, over a real session bus (the test runs
 // under dbus-run-session): a client on its own connection calls the player
 // as playerctl would, and the player must end up exactly where the same

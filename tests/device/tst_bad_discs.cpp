@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Discs and images that are missing, damaged or replaced: the control
 // reports track 0 or plays what it can, says once what is wrong, and never
 // stops working.

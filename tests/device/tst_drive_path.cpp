@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The path a real CD drive takes (paranoia reads, the tray, the media-change
 // flag, the default drive), run on disc images standing in for drives,
 // with a drive's troubles made to order.

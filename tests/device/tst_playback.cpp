@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback through the device control on a manual clock: what reaches the
 // output, frame by frame, and what the control reports after each command.
 #include "capture_runs.h"

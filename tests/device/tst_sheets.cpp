@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cue sheets and toc files as people have them, read without touching the
 // disk: the data files are sizes looked up by name. Expected toc layouts are
 // what `cdrdao show-toc` prints for the same files (START and END).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback in real time to a real PulseAudio server: what the sink hears is
 // an exact, contiguous run of the disc; a server that is missing or goes
 // away leaves the player running silently until it is back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the writes to a sound server's stream landed, and what of the
 // sound is heard: replacing writes land where the server reads, known only
 // once the server's timing counts them.

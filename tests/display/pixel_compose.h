@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Expected pictures for the drawing tests, built pixel by pixel from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "digit_display.h"
 #include "main_skin.h"
 #include "skin_fixture.h"

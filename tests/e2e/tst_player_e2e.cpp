@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real player as a user meets it: the binary under an X server, clicked
 // with xdotool at the skin's coordinates, heard through a PulseAudio null
 // sink recorded with parec. The recording says which disc frame was heard

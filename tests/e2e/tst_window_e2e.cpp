@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real player on a desktop of the test's own (Xvfb with openbox):
 // dragged by its handle, ended with its exit button and started again,
 // it opens where it was left; the product information opens once, beside

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts and digits the status update derives from the device's packed
 // values, and the caption of the minimized window.
 #include "caption.h"

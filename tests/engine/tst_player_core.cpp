@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status update and the open timer, on the real device control with a
 // generated disc image, a manual clock and a capturing output.
 #include "capture_options.h"

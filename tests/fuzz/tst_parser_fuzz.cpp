@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text the player parses itself, fed random and mutated inputs: the
 // parsers never crash or hang, refuse with a message, and what they accept
 // holds together. VELOR_FUZZ_RUNS sets the number of inputs (split between

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's keys on a player core with the skin's entry box, the
 // clock stepped by hand; what the keys ask of the other windows is
 // written down by a recording stand-in.

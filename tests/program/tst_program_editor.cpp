@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program editor on the real device control with coded discs, on a
 // manual clock: what it lists, what it refuses, and what its start plays.
 #include "answered_message_boxes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's program and cancel-reservation buttons, clicked
 // offscreen: the editor one opens, the reservation the other cancels.
 #include "answered_message_boxes.h"

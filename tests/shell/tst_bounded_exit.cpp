@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exit button ends the real player whatever its disc and sound threads
 // are stuck in: a sound server frozen in the middle of play; a disc image
 // whose data is a FIFO nobody writes, or a FIFO given as the drive (which

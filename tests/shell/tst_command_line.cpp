@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line as users and file managers give it, and starts without a
 // display, run as real processes with no window system in reach.
 #include "command_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window around the core: loading, activation, minimize and
 // restore, exit and close. Real device control on a generated disc, on a
 // manual clock with a capturing output.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One player at a time, with real player processes: a second start ends at
 // once with status 0, and the lock a killed player left behind is taken
 // over by the next start. A lock no player holds never keeps the player

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file and the main window's place: the file's form, bad
 // files, screens, the portable copy, and the drag handle that writes it.
 #include "disc_rig.h"

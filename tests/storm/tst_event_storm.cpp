@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A seeded storm of user and machine events on the whole main window, on
 // the stepped clock, for more than an hour of play: clicks on every
 // button, the desktop's media controls, programs handed over, time running

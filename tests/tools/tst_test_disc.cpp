@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "coded_signal.h"
 #include "needed_tools.h"
 #include "test_disc.h"

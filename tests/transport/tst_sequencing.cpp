@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five play modes on the real device control: what the capture heard
 // at every transition, frame by frame, on coded discs.
 #include "player_rig.h"

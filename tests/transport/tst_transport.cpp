@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transport commands on the real device control: what they send, in
 // which order, what they leave in the player state and what is heard.
 #include "player_rig.h"

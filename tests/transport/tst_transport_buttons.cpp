@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's transport, repeat and mute buttons, clicked offscreen:
 // which mouse edge and which button reach which command.
 #include "disc_rig.h"

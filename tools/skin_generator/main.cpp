@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the default skin's pictures into a folder (the skin's assets).
 // Run it by hand when the artwork changes and commit the pictures.
 
