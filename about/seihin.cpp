@@ -85,6 +85,8 @@ Seihin::Seihin(UrlOpener open) : QWidget(nullptr, Qt::FramelessWindowHint), m_op
         widget->setGeometry(element.rect());
     }
     Picture1 = findChild<PictureButton *>(QStringLiteral("Picture1"));
+    // The close picture has no caption; a screen reader names it by its use.
+    Picture1->setAccessibleName(QStringLiteral("閉じる"));
     Label6 = findChild<DragHandle *>(QStringLiteral("Label6"));
     Command1 = findChild<QPushButton *>(QStringLiteral("Command1"));
     Command2 = findChild<QPushButton *>(QStringLiteral("Command2"));

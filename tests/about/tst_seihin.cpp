@@ -8,6 +8,7 @@
 #include "seihin.h"
 #include "window_rig.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
@@ -136,6 +137,7 @@ void TestSeihin::closedByItsPictureWithTheLeftButton()
     owner.show();
     seihin = Seihin::showTheWindow(&owner);
     QCOMPARE(seihin->windowHandle()->transientParent(), owner.windowHandle());
+    QCOMPARE(QAccessible::queryAccessibleInterface(seihin->Picture1)->text(QAccessible::Name), QStringLiteral("閉じる"));
     QTest::keyClick(seihin, Qt::Key_Escape);
     deleteClosedWindows();
     QVERIFY(!seihin);
