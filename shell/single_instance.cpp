@@ -24,7 +24,9 @@ constexpr QLatin1StringView kRuntimeWarning("QStandardPaths: ");
 
 void catchRuntimeWarning(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    if (text.startsWith(kRuntimeWarning) && text.contains(QLatin1String("runtime directory"))) {
+    const bool aboutTheFolder = text.contains(QLatin1String("runtime directory"))
+        || text.contains(QLatin1String("XDG_RUNTIME_DIR"));
+    if (text.startsWith(kRuntimeWarning) && aboutTheFolder) {
         if (runtimeFolderProblem.isEmpty())
             runtimeFolderProblem = text.mid(kRuntimeWarning.size());
         return;
