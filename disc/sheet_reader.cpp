@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sheet_reader.h"
 
-#include "audio_output.h"
+#include "cd_audio_format.h"
 #include "image_files.h"
 
 #include <cstring>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "cd_audio_format.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,12 +10,6 @@
 #include <functional>
 #include <memory>
 
-// 44 100 Hz, 16-bit little-endian stereo: the format of CD audio sectors.
-constexpr int kSampleRate = 44100;
-constexpr int kBytesPerFrame = 4;
-constexpr int kFramesPerSector = 588;
-constexpr int kSectorBytes = kFramesPerSector * kBytesPerFrame;  // 2352
-constexpr int kSectorsPerSecond = 75;
 
 // Where rendered PCM goes. Nothing here waits on the sound: write() hands
 // frames over at once, and the sound thread asks writableFrames() how much

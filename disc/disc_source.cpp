@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "disc_source.h"
 
-#include "audio_output.h"
+#include "cd_audio_format.h"
 #include "cue_sheet.h"
 #include "drive_access.h"
 #include "file_names.h"
