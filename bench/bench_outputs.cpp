@@ -57,11 +57,11 @@ public:
     bool play(qint64 fromFrame) override
     {
         m_mmc.setFrom(qint32(fromFrame * 1000 / kRate));
-        m_mmc.Command("play");
-        return m_mmc.Mode() == CdAudioControl::ModePlaying;
+        m_mmc.command("play");
+        return m_mmc.mode() == CdAudioControl::ModePlaying;
     }
-    void stop() override { m_mmc.Command("stop"); }
-    qint64 positionFrame() override { return qint64(m_mmc.Position()) * kRate / 1000; }
+    void stop() override { m_mmc.command("stop"); }
+    qint64 positionFrame() override { return qint64(m_mmc.position()) * kRate / 1000; }
 
 private:
     static CdAudioControl::Options options(const QString &cue)

@@ -35,7 +35,7 @@ int measureLatency(CdAudioControl &mmc, int rounds, const QString &monitor)
     }
     std::vector<double> ms;
     for (int i = 0; i < rounds; ++i) {
-        mmc.Command("stop");
+        mmc.command("stop");
         // Let the sink fall silent, then drop what was recorded so far.
         QElapsedTimer quiet;
         quiet.start();
@@ -44,7 +44,7 @@ int measureLatency(CdAudioControl &mmc, int rounds, const QString &monitor)
         QElapsedTimer elapsed;
         elapsed.start();
         mmc.setFrom(2 + i % 3);
-        mmc.Command("play");
+        mmc.command("play");
         while (elapsed.elapsed() < 5000) {
             parec.waitForReadyRead(1);
             if (hasSound(parec.readAll()))
@@ -75,14 +75,14 @@ int main(int argc, char **argv)
     options.device = args[3];
     CdAudioControl mmc(options);
     openAndWaitForDisc(mmc, CdAudioControl::TimeFormatTmsf);
-    if (mmc.Tracks() == 0)
+    if (mmc.trackCount() == 0)
         return 1;
     if (args[1] == "--latency")
         return measureLatency(mmc, n, qEnvironmentVariable("VELOR_MONITOR", "velor_null.monitor"));
 
-    mmc.Command("play");
+    mmc.command("play");
     QTimer::singleShot(n * 1000, &app, [&] {
-        std::printf("played to %s, position %08x\n", qPrintable(mmc.outputName()), unsigned(mmc.Position()));
+        std::printf("played to %s, position %08x\n", qPrintable(mmc.outputName()), unsigned(mmc.position()));
         app.quit();
     });
     return app.exec();

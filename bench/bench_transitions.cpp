@@ -28,9 +28,9 @@ constexpr qint64 kTrackFrames = kTrackSeconds * 75 * kFrames;
 
 class NoView : public PlayerView {
 public:
-    void DrawDigits() override {}
-    void DrawIndicators() override {}
-    void DrawStillDisc() override {}
+    void drawDigits() override {}
+    void drawIndicators() override {}
+    void drawStillDisc() override {}
     void showDiscPanel() override {}
     void showIdlePanel() override {}
     bool isMinimized() const override { return false; }
@@ -67,20 +67,20 @@ struct Scenario {
 
 void startProgram(PlayerCore &core, std::initializer_list<int> entries, qint16 mode)
 {
-    core.List1.clear();
+    core.programList.clear();
     for (int e : entries)
-        core.List1.add(QStringLiteral("%1").arg(e, 2, 10, QLatin1Char('0')));
-    core.List1.setListIndex(0);
+        core.programList.add(QStringLiteral("%1").arg(e, 2, 10, QLatin1Char('0')));
+    core.programList.setListIndex(0);
     PlayerState &s = core.state;
-    s.B = mode;
-    s.LstCnt = 0;
-    core.MMC.setFrom(*entries.begin());
-    core.MMC.setTrack(*entries.begin());
+    s.playMode = mode;
+    s.programIndex = 0;
+    core.device.setFrom(*entries.begin());
+    core.device.setTrack(*entries.begin());
     core.command(QStringLiteral("play"));
-    s.PgmPlay = 1;
-    s.Pose = 0;
-    s.Stp = 0;
-    s.Ply = 1;
+    s.programReserved = true;
+    s.pausedByUser = false;
+    s.stoppedByUser = false;
+    s.playWanted = true;
 }
 
 QByteArray runScenario(const QString &disc, const Scenario &scenario)
@@ -94,7 +94,7 @@ QByteArray runScenario(const QString &disc, const Scenario &scenario)
     core.openDevice();
     QElapsedTimer waited;
     waited.start();
-    while (!core.hasDisc() || core.Text1.text() == QLatin1String("Text1")) {
+    while (!core.hasDisc() || core.trackField.text() == QLatin1String("Text1")) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         if (waited.elapsed() > 10000)
             return {};
@@ -139,7 +139,7 @@ int main(int argc, char **argv)
     };
     const std::vector<Scenario> scenarios = {
         {"normal play, whole disc", 13,
-         [](PlayerCore &, Transport &t) { t.DoPlay(); },
+         [](PlayerCore &, Transport &t) { t.play(); },
          [](const std::vector<CapturedRun> &runs) {
              // The monitor may miss the first milliseconds of a new stream.
              const bool whole = runs.size() == 1 && runs[0].last() == 4 * kTrackFrames - 1;
@@ -150,12 +150,12 @@ int main(int argc, char **argv)
          }},
         {"track repeat (track 2)", 8,
          [](PlayerCore &c, Transport &t) {
-             c.state.B = ModeTrackRepeat;
-             c.MMC.setFrom(2);
-             c.MMC.setTrack(2);
+             c.state.playMode = ModeTrackRepeat;
+             c.device.setFrom(2);
+             c.device.setTrack(2);
              c.command(QStringLiteral("play"));
-             c.state.Ply = 1;
-             c.state.RepTr = 2;
+             c.state.playWanted = true;
+             c.state.repeatTrack = 2;
              (void)t;
          },
          wrongFrames},
@@ -167,10 +167,10 @@ int main(int argc, char **argv)
          [](PlayerCore &c, Transport &t) {
              // Playing track 4 first: disc repeat started from the stopped
              // device would restart at track 1 at once.
-             c.MMC.setFrom(4);
-             c.MMC.setTrack(4);
-             t.DoPlay();
-             QTimer::singleShot(1000, &c, [&c] { c.state.B = ModeDiscRepeat; });
+             c.device.setFrom(4);
+             c.device.setTrack(4);
+             t.play();
+             QTimer::singleShot(1000, &c, [&c] { c.state.playMode = ModeDiscRepeat; });
          },
          [](const std::vector<CapturedRun> &runs) {
              // Track 4 to its end, then track 1. The second start an update

@@ -10,9 +10,9 @@
 inline void openAndWaitForDisc(CdAudioControl &mmc, qint32 timeFormat)
 {
     mmc.setTimeFormat(timeFormat);
-    mmc.Command("open");
+    mmc.command("open");
     QElapsedTimer waited;
     waited.start();
-    while (mmc.Tracks() == 0 && waited.elapsed() < 10000)
+    while (mmc.trackCount() == 0 && waited.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }

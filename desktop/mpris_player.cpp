@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mpris_player.h"
 
-#include "mpris_service.h"
+#include "mpris_playback.h"
 #include "mpris_values.h"
 #include "audio_output.h"
 #include "disc_toc.h"
@@ -12,28 +12,30 @@
 #include <algorithm>
 #include <cmath>
 
-MprisPlayer::MprisPlayer(MprisService &service) : QDBusAbstractAdaptor(&service), m_service(service)
+MprisPlayer::MprisPlayer(QObject *parent, MprisPlayback &playback)
+    : QDBusAbstractAdaptor(parent), m_playback(playback)
 {
     setAutoRelaySignals(false);
+    connect(&playback, &MprisPlayback::seeked, this, &MprisPlayer::Seeked);
 }
 
 QString MprisPlayer::playbackStatus() const
 {
-    return Mpris::playbackStatus(m_service.core().state, m_service.core().hasDisc());
+    return Mpris::playbackStatus(m_playback.core().state, m_playback.core().hasDisc());
 }
 
-QString MprisPlayer::loopStatus() const { return Mpris::loopStatus(m_service.core().state.B); }
+QString MprisPlayer::loopStatus() const { return Mpris::loopStatus(m_playback.core().state.playMode); }
 
 // The repeat button steps through the modes of the current family; pressing
 // it until the asked mode comes up is what a user would do.
 void MprisPlayer::setLoopStatus(const QString &loop)
 {
-    PlayerCore &core = m_service.core();
-    const int wanted = Mpris::modeForLoopStatus(loop, core.state.PgmPlay);
+    PlayerCore &core = m_playback.core();
+    const int wanted = Mpris::modeForLoopStatus(loop, core.state.programReserved);
     if (wanted < 0 || !core.hasDisc())
         return;
-    for (int press = 0; press < 3 && core.state.B != wanted; ++press)
-        m_service.transport().Repeat();
+    for (int press = 0; press < 3 && core.state.playMode != wanted; ++press)
+        m_playback.transport().cycleRepeat();
 }
 
 // MPRIS asks that a rate of 0 pauses; the disc plays at no other rate.
@@ -43,60 +45,60 @@ void MprisPlayer::setRate(double rate)
         Pause();
 }
 
-double MprisPlayer::volume() const { return m_service.core().MMC.volume(); }
+double MprisPlayer::volume() const { return m_playback.core().device.volume(); }
 
 // Below 0 is 0, as MPRIS asks, and the sound is never made louder than the
 // disc. The mute button keeps its own state.
 void MprisPlayer::setVolume(double volume)
 {
     if (!std::isnan(volume))
-        m_service.core().MMC.setVolume(std::clamp(volume, 0.0, 1.0));
+        m_playback.core().device.setVolume(std::clamp(volume, 0.0, 1.0));
 }
 
 QVariantMap MprisPlayer::metadata() const
 {
-    return Mpris::metadata(m_service.currentTrack(), m_service.trackLengthUs(),
-                           m_service.core().MMC.discText());
+    return Mpris::metadata(m_playback.currentTrack(), m_playback.trackLengthUs(),
+                           m_playback.core().device.discText());
 }
 
-qlonglong MprisPlayer::position() const { return m_service.positionUs(); }
+qlonglong MprisPlayer::position() const { return m_playback.positionUs(); }
 
-bool MprisPlayer::canControlDisc() const { return m_service.core().hasDisc(); }
+bool MprisPlayer::canControlDisc() const { return m_playback.core().hasDisc(); }
 
 // Whether a press of next or previous reaches another track: in a program
 // the step wraps round the list to the neighbouring entry; otherwise the
 // device's own rule stays on the last (or first) audio track.
 bool MprisPlayer::canStep(int direction) const
 {
-    const PlayerCore &core = m_service.core();
+    const PlayerCore &core = m_playback.core();
     if (!core.hasDisc())
         return false;
-    if (core.state.PgmPlay == 0)
-        return core.MMC.hasNeighbourTrack(direction == kForward);
-    if (core.state.PgmPlay != 1)
+    if (!core.state.programReserved)
+        return core.device.hasNeighbourTrack(direction == kForward);
+    if (!core.state.programReserved)
         return false;
     const std::optional<int> entry = core.sequencing().entryAfterStep(direction);
-    return entry && *entry >= 0 && *entry < core.List1.count()
-        && core.List1.entry(*entry).toInt() != m_service.currentTrack();
+    return entry && *entry >= 0 && *entry < core.programList.count()
+        && core.programList.entry(*entry).toInt() != m_playback.currentTrack();
 }
 
-void MprisPlayer::Play() { m_service.transport().DoPlay(); }
+void MprisPlayer::Play() { m_playback.transport().play(); }
 
-void MprisPlayer::Pause() { m_service.transport().DoPause(); }
+void MprisPlayer::Pause() { m_playback.transport().pause(); }
 
 void MprisPlayer::PlayPause()
 {
-    if (m_service.core().MMC.Mode() == CdAudioControl::ModePlaying)
-        m_service.transport().DoPause();
+    if (m_playback.core().device.mode() == CdAudioControl::ModePlaying)
+        m_playback.transport().pause();
     else
-        m_service.transport().DoPlay();
+        m_playback.transport().play();
 }
 
-void MprisPlayer::Stop() { m_service.transport().DoStop(); }
+void MprisPlayer::Stop() { m_playback.transport().stop(); }
 
-void MprisPlayer::Next() { m_service.transport().DoNext(); }
+void MprisPlayer::Next() { m_playback.transport().next(); }
 
-void MprisPlayer::Previous() { m_service.transport().DoPrev(); }
+void MprisPlayer::Previous() { m_playback.transport().previous(); }
 
 // Within the track: MPRIS asks that a seek past its end acts as Next and
 // one before its start goes to the start. Position and length are within a
@@ -105,8 +107,8 @@ void MprisPlayer::Seek(qlonglong offsetUs)
 {
     if (!canControlDisc())
         return;
-    const qint64 position = m_service.positionUs();
-    if (offsetUs >= m_service.trackLengthUs() - position)
+    const qint64 position = m_playback.positionUs();
+    if (offsetUs >= m_playback.trackLengthUs() - position)
         return Next();
     jumpWithinTrack(offsetUs <= -position ? 0 : position + offsetUs);
 }
@@ -115,9 +117,9 @@ void MprisPlayer::Seek(qlonglong offsetUs)
 // asks of a stale track id) or outside the track.
 void MprisPlayer::SetPosition(const QDBusObjectPath &trackId, qlonglong positionUs)
 {
-    const int track = m_service.currentTrack();
+    const int track = m_playback.currentTrack();
     if (track == 0 || trackId.path() != Mpris::trackId(track) || positionUs < 0
-        || positionUs >= m_service.trackLengthUs())
+        || positionUs >= m_playback.trackLengthUs())
         return;
     jumpWithinTrack(positionUs);
 }
@@ -127,8 +129,8 @@ void MprisPlayer::SetPosition(const QDBusObjectPath &trackId, qlonglong position
 // start of the track is never taken for the end of the one before.
 void MprisPlayer::jumpWithinTrack(qint64 positionUs)
 {
-    PlayerCore &core = m_service.core();
-    core.MMC.setFrom(packTmsf(m_service.currentTrack(), positionUs * kSectorsPerSecond / 1000000));
+    PlayerCore &core = m_playback.core();
+    core.device.setFrom(packTmsf(m_playback.currentTrack(), positionUs * kSectorsPerSecond / 1000000));
     core.command(QStringLiteral("play"));
-    m_service.announceSeek();
+    m_playback.announceSeek();
 }

@@ -5,7 +5,7 @@
 #include <QDBusObjectPath>
 #include <QVariantMap>
 
-class MprisService;
+class MprisPlayback;
 
 // org.mpris.MediaPlayer2.Player: the transport, the play mode as loop
 // status, the sound's volume, and the current track's metadata.
@@ -27,7 +27,7 @@ class MprisPlayer : public QDBusAbstractAdaptor {
     Q_PROPERTY(bool CanSeek READ canControlDisc)
     Q_PROPERTY(bool CanControl READ canControl)
 public:
-    explicit MprisPlayer(MprisService &service);
+    MprisPlayer(QObject *parent, MprisPlayback &playback);
 
     QString playbackStatus() const;
     QString loopStatus() const;
@@ -65,5 +65,5 @@ private:
     bool canStep(int direction) const;
     void jumpWithinTrack(qint64 positionUs);
 
-    MprisService &m_service;
+    MprisPlayback &m_playback;
 };

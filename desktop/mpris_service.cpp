@@ -4,7 +4,6 @@
 #include "mpris_player.h"
 #include "mpris_properties.h"
 #include "mpris_root.h"
-#include "mpris_values.h"
 #include "player_core.h"
 
 #include <QDBusConnectionInterface>
@@ -20,14 +19,15 @@ constexpr qint64 kStatusIntervalUs = qint64(PlayerCore::kStatusIntervalMs) * 100
 }  // namespace
 
 MprisService::MprisService(PlayerCore &core, Transport &transport, MprisTargets &window, QObject *parent)
-    : QObject(parent), m_core(core), m_transport(transport), m_bus(QString())
+    : QObject(parent), m_core(core), m_playback(core, transport), m_bus(QString())
 {
     new MprisRoot(this, window);
-    new MprisPlayer(*this);
+    m_player = new MprisPlayer(this, m_playback);
     new MprisProperties(this, *this);
+    connect(&m_playback, &MprisPlayback::seeked, this, [this](qint64 positionUs) { m_lastPositionUs = positionUs; });
     // Connected after the core's own handler, so the state read here is the
     // state this update left.
-    connect(&m_core.MMC, &CdAudioControl::StatusUpdate, this, &MprisService::afterStatusUpdate);
+    connect(&m_core.device, &CdAudioControl::statusUpdate, this, &MprisService::afterStatusUpdate);
 }
 
 bool MprisService::registerOn(QDBusConnection bus)
@@ -49,21 +49,9 @@ bool MprisService::registerOn(QDBusConnection bus)
     return true;
 }
 
-int MprisService::currentTrack() const { return m_core.hasDisc() ? m_core.Text1.text().toInt() : 0; }
-
-qint64 MprisService::positionUs() const
-{
-    return currentTrack() ? Mpris::tmsfPositionUs(m_core.MMC.Position()) : 0;
-}
-
-qint64 MprisService::trackLengthUs() const
-{
-    return currentTrack() ? Mpris::msfLengthUs(m_core.MMC.TrackLength()) : 0;
-}
-
 QVariantMap MprisService::changingProperties() const
 {
-    QVariantMap map = MprisProperties::readAll(findChild<MprisPlayer *>(QString(), Qt::FindDirectChildrenOnly));
+    QVariantMap map = MprisProperties::readAll(m_player);
     // The position moves all the time; the desktop asks for it.
     map.remove(QStringLiteral("Position"));
     return map;
@@ -82,12 +70,12 @@ void MprisService::afterStatusUpdate()
     if (!changed.isEmpty())
         announceChanges(changed);
 
-    const int track = currentTrack();
-    const qint64 position = positionUs();
-    const bool playing = m_core.MMC.Mode() == CdAudioControl::ModePlaying;
+    const int track = m_playback.currentTrack();
+    const qint64 position = m_playback.positionUs();
+    const bool playing = m_core.device.mode() == CdAudioControl::ModePlaying;
     const qint64 expected = m_lastPositionUs + (playing ? kStatusIntervalUs : 0);
     if (track != 0 && track == m_lastTrack && qAbs(position - expected) > kJumpUs)
-        announceSeek();
+        m_playback.announceSeek();
     m_lastTrack = track;
     m_lastPositionUs = position;
 }
@@ -99,11 +87,4 @@ void MprisService::announceChanges(const QVariantMap &changed)
                                                      QStringLiteral("PropertiesChanged"));
     signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << changed << QStringList();
     m_bus.send(signal);
-}
-
-void MprisService::announceSeek()
-{
-    m_lastPositionUs = positionUs();
-    if (auto *player = findChild<MprisPlayer *>(QString(), Qt::FindDirectChildrenOnly))
-        emit player->Seeked(m_lastPositionUs);
 }

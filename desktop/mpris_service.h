@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "mpris_playback.h"
+
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QObject>
 #include <QVariantMap>
 
+class MprisPlayer;
 class MprisTargets;
 class PlayerCore;
 class Transport;
@@ -27,25 +30,16 @@ public:
     // is no bus or the name is taken. The player runs on either way.
     bool registerOn(QDBusConnection bus);
 
-    PlayerCore &core() { return m_core; }
-    Transport &transport() { return m_transport; }
-
-    // The track the display shows, 0 without a disc.
-    int currentTrack() const;
-    qint64 positionUs() const;
-    qint64 trackLengthUs() const;
     // The Player properties that announce their changes.
     QVariantMap changingProperties() const;
-
-    // After a jump within the track, the new position for the desktop.
-    void announceSeek();
 
 private:
     void afterStatusUpdate();
     void announceChanges(const QVariantMap &changed);
 
     PlayerCore &m_core;
-    Transport &m_transport;
+    MprisPlayback m_playback;
+    MprisPlayer *m_player;
     QDBusConnection m_bus;
     QVariantMap m_announced;
     int m_lastTrack = 0;

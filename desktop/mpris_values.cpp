@@ -20,14 +20,14 @@ QString playbackStatus(const PlayerState &state, bool hasDisc)
 {
     if (!hasDisc)
         return QStringLiteral("Stopped");
-    if (state.Pose == 1)
+    if (state.pausedByUser)
         return QStringLiteral("Paused");
-    return state.Ply == 1 ? QStringLiteral("Playing") : QStringLiteral("Stopped");
+    return state.playWanted ? QStringLiteral("Playing") : QStringLiteral("Stopped");
 }
 
-QString loopStatus(qint16 B)
+QString loopStatus(qint16 playMode)
 {
-    switch (B) {
+    switch (playMode) {
     case ModeTrackRepeat: return QStringLiteral("Track");
     case ModeDiscRepeat:
     case ModeProgramRepeat: return QStringLiteral("Playlist");

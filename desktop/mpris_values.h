@@ -14,8 +14,8 @@ namespace Mpris {
 // "Playing", "Paused" or "Stopped", from the play flags and the disc.
 QString playbackStatus(const PlayerState &state, bool hasDisc);
 
-// "None", "Track" or "Playlist" for the play mode B.
-QString loopStatus(qint16 B);
+// "None", "Track" or "Playlist" for a play mode.
+QString loopStatus(qint16 playMode);
 
 // The play mode the repeat button reaches for a loop status in the current
 // family of modes (normal or program), or -1 where it has none: a program

@@ -59,7 +59,7 @@ void CdAudioControl::raiseStatusUpdate()
 {
     checkMediaWhenDue();
     if (m_isOpen)
-        emit StatusUpdate();
+        emit statusUpdate();
 }
 
 // On a status update: checks now when waiting for the next update would
@@ -93,7 +93,7 @@ void CdAudioControl::onBoundary()
     // regular update from here.
     if (m_isOpen && m_updateInterval > 0) {
         m_updateTimer->setInterval(m_updateInterval);
-        emit StatusUpdate();
+        emit statusUpdate();
     }
     m_engine->boundaryHandled();
 }
@@ -127,7 +127,7 @@ void CdAudioControl::setVolume(double volume)
 
 // --- reading -----------------------------------------------------------------
 
-qint32 CdAudioControl::Tracks() const
+qint32 CdAudioControl::trackCount() const
 {
     const auto toc = m_engine->toc();
     return toc ? toc->trackCount() : 0;
@@ -148,7 +148,7 @@ bool CdAudioControl::hasNeighbourTrack(bool forward) const
     return (forward ? toc->nextAudio(current) : toc->previousAudio(current)) != nullptr;
 }
 
-qint32 CdAudioControl::Mode() const
+qint32 CdAudioControl::mode() const
 {
     switch (m_engine->state()) {
     case PlaybackEngine::State::NoDisc:
@@ -165,7 +165,7 @@ qint32 CdAudioControl::Mode() const
     return ModeNotReady;
 }
 
-qint32 CdAudioControl::Position() const
+qint32 CdAudioControl::position() const
 {
     const auto toc = m_engine->toc();
     if (!toc)
@@ -184,13 +184,13 @@ qint32 CdAudioControl::lengthValue(qint64 sectors) const
     return packMsf(sectors);
 }
 
-qint32 CdAudioControl::Length() const
+qint32 CdAudioControl::length() const
 {
     const auto toc = m_engine->toc();
     return toc ? lengthValue(toc->audioSectors()) : 0;
 }
 
-qint32 CdAudioControl::TrackLength() const
+qint32 CdAudioControl::trackLength() const
 {
     const auto toc = m_engine->toc();
     const TrackInfo *track = toc ? toc->track(m_track) : nullptr;
@@ -267,7 +267,7 @@ void CdAudioControl::stepTrack(bool forward)
     m_track = target->number;
 }
 
-void CdAudioControl::Command(const QString &command)
+void CdAudioControl::command(const QString &command)
 {
     if (command == QLatin1String("open")) {
         m_isOpen = true;

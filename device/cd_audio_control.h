@@ -54,43 +54,43 @@ public:
     explicit CdAudioControl(const Options &options, QObject *parent = nullptr);
     ~CdAudioControl() override;
 
-    void Command(const QString &command);
+    void command(const QString &command);
 
     void setDeviceType(const QString &type) { m_deviceType = type; }
-    QString DeviceType() const { return m_deviceType; }
+    QString deviceType() const { return m_deviceType; }
     void setFileName(const QString &name) { m_fileName = name; }
-    QString FileName() const { return m_fileName; }
+    QString fileName() const { return m_fileName; }
     // The two open options. Opens never block the caller, so they have no
     // effect beyond being remembered.
     void setWait(bool wait) { m_wait = wait; }
-    bool Wait() const { return m_wait; }
+    bool wait() const { return m_wait; }
     void setShareable(bool shareable) { m_shareable = shareable; }
-    bool Shareable() const { return m_shareable; }
+    bool shareable() const { return m_shareable; }
 
     void setTimeFormat(qint32 format);
-    qint32 TimeFormat() const { return m_timeFormat; }
+    qint32 timeFormat() const { return m_timeFormat; }
 
     void setFrom(qint32 from);
-    qint32 From() const { return m_from; }
+    qint32 from() const { return m_from; }
 
     void setTrack(qint32 track) { m_track = track; }
-    qint32 Track() const { return m_track; }
+    qint32 track() const { return m_track; }
 
-    qint32 Tracks() const;
-    qint32 Position() const;
-    qint32 Length() const;
-    qint32 TrackLength() const;
-    qint32 Mode() const;
+    qint32 trackCount() const;
+    qint32 position() const;
+    qint32 length() const;
+    qint32 trackLength() const;
+    qint32 mode() const;
 
     void setSilent(bool silent);
-    bool Silent() const { return m_silent; }
+    bool silent() const { return m_silent; }
 
     // The sound's own volume, 0 to 1, separate from Silent.
     void setVolume(double volume);
     double volume() const { return m_volume; }
 
     void setUpdateInterval(int ms);
-    int UpdateInterval() const { return m_updateInterval; }
+    int updateInterval() const { return m_updateInterval; }
 
     // Whether "next" (forward) or "prev" given twice reaches an audio track
     // other than the current one.
@@ -103,7 +103,7 @@ public:
     QString outputName() const;
 
 signals:
-    void StatusUpdate();
+    void statusUpdate();
 
 private:
     void raiseStatusUpdate();

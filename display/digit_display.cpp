@@ -41,10 +41,10 @@ int digitOf(qint16 n)
 // The digit each slot shows, in slot order.
 std::array<int, kSlotCount> slotDigits(const DigitVariables &d)
 {
-    return {digitOf(d.TrD1),  digitOf(d.TrD2),  digitOf(d.PmD1),  digitOf(d.PmD2),
-            digitOf(d.PsD1),  digitOf(d.PsD2),  digitOf(d.TlmD1), digitOf(d.TlmD2),
-            digitOf(d.TlsD1), digitOf(d.TlsD2), digitOf(d.TcD1),  digitOf(d.TcD2),
-            digitOf(d.LmD1),  digitOf(d.LmD2),  digitOf(d.LsD1),  digitOf(d.LsD2)};
+    return {digitOf(d.trackTens),  digitOf(d.trackUnits),  digitOf(d.elapsedMinuteTens),  digitOf(d.elapsedMinuteUnits),
+            digitOf(d.elapsedSecondTens),  digitOf(d.elapsedSecondUnits),  digitOf(d.trackMinuteTens), digitOf(d.trackMinuteUnits),
+            digitOf(d.trackSecondTens), digitOf(d.trackSecondUnits), digitOf(d.trackCountTens),  digitOf(d.trackCountUnits),
+            digitOf(d.discMinuteTens),  digitOf(d.discMinuteUnits),  digitOf(d.discSecondTens),  digitOf(d.discSecondUnits)};
 }
 
 // What the slots show, read as a sentence: the display for a screen reader.
@@ -53,7 +53,7 @@ QString reading(const qint32 (&srcX)[kSlotCount])
     QString shown;
     for (const qint32 x : srcX) {
         int digit = 0;
-        while (digit < 9 && TimPicCells::digitX(digit) != x)
+        while (digit < 9 && DigitStripCells::digitX(digit) != x)
             ++digit;
         shown += QChar(u'0' + digit);
     }
@@ -64,38 +64,38 @@ QString reading(const qint32 (&srcX)[kSlotCount])
 
 }  // namespace
 
-bool DigitDisplay::showsAlready(const Surface *DspT, bool blank) const
+bool DigitDisplay::showsAlready(const Surface *trackDisplay, bool blank) const
 {
-    return m_drawn.surface == DspT && m_drawn.revision == DspT->revision() && m_drawn.blank == blank
+    return m_drawn.surface == trackDisplay && m_drawn.revision == trackDisplay->revision() && m_drawn.blank == blank
            && std::equal(std::begin(DigitSrcX), std::end(DigitSrcX), std::begin(m_drawn.srcX));
 }
 
-void DigitDisplay::DrawDigits(Surface *DspT, const QImage &TimPic, const DigitVariables &d, const QString &Text1)
+void DigitDisplay::drawDigits(Surface *trackDisplay, const QImage &digitStrip, const DigitVariables &d, const QString &trackField)
 {
     const std::array<int, kSlotCount> digits = slotDigits(d);
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (digits[slot] != kNoDigit)
-            DigitSrcX[slot] = TimPicCells::digitX(digits[slot]);
+            DigitSrcX[slot] = DigitStripCells::digitX(digits[slot]);
     }
 
-    const bool blank = Text1 == QLatin1String("00");
-    if (showsAlready(DspT, blank))
+    const bool blank = trackField == QLatin1String("00");
+    if (showsAlready(trackDisplay, blank))
         return;
 
     // A screen reader is told only when the reading changes.
-    if (const QString name = blank ? QString() : reading(DigitSrcX); name != DspT->accessibleName())
-        DspT->setAccessibleName(name);
-    DspT->Clear();
+    if (const QString name = blank ? QString() : reading(DigitSrcX); name != trackDisplay->accessibleName())
+        trackDisplay->setAccessibleName(name);
+    trackDisplay->Clear();
     if (!blank) {
         for (const DigitCopy &copy : kCopies) {
             const QRect cell = copy.slot == kColon
-                ? TimPicCells::Colon
-                : QRect(DigitSrcX[copy.slot - 1], 0, TimPicCells::DigitWidth, TimPicCells::CellHeight);
-            DspT->Copy(TimPic, cell, QPoint(copy.x, copy.y));
+                ? DigitStripCells::Colon
+                : QRect(DigitSrcX[copy.slot - 1], 0, DigitStripCells::DigitWidth, DigitStripCells::CellHeight);
+            trackDisplay->Copy(digitStrip, cell, QPoint(copy.x, copy.y));
         }
     }
-    m_drawn.surface = DspT;
-    m_drawn.revision = DspT->revision();
+    m_drawn.surface = trackDisplay;
+    m_drawn.revision = trackDisplay->revision();
     m_drawn.blank = blank;
     std::copy(std::begin(DigitSrcX), std::end(DigitSrcX), std::begin(m_drawn.srcX));
 }

@@ -8,7 +8,7 @@
 
 class Surface;
 
-// The two rows of digits on `DspT`: track, elapsed time and track length
+// The two rows of digits on `trackDisplay`: track, elapsed time and track length
 // above, number of tracks and disc length below.
 class DigitDisplay {
 public:
@@ -16,11 +16,11 @@ public:
     // slot whose variable holds no digit keeps showing what it showed.
     qint32 DigitSrcX[16] = {};
 
-    // Redraws DspT from the digit variables; blank while Text1 is "00".
-    void DrawDigits(Surface *DspT, const QImage &TimPic, const DigitVariables &d, const QString &Text1);
+    // Redraws trackDisplay from the digit variables; blank while trackField is "00".
+    void drawDigits(Surface *trackDisplay, const QImage &digitStrip, const DigitVariables &d, const QString &trackField);
 
 private:
-    // What DspT shows since this drew it last, while nothing else drew on
+    // What trackDisplay shows since this drew it last, while nothing else drew on
     // it: the status update redraws the same digits four times out of five.
     struct Drawn {
         const Surface *surface = nullptr;
@@ -28,6 +28,6 @@ private:
         bool blank = false;
         decltype(DigitDisplay::DigitSrcX) srcX = {};
     };
-    bool showsAlready(const Surface *DspT, bool blank) const;
+    bool showsAlready(const Surface *trackDisplay, bool blank) const;
     Drawn m_drawn;
 };

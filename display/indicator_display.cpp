@@ -8,81 +8,81 @@
 
 namespace {
 
-// The band of PicPM each play mode shows; 3 is never a mode and has none.
+// The band of modeStrip each play mode shows; 3 is never a mode and has none.
 struct ModeBand {
-    qint16 B;
+    qint16 playMode;
     int band;
 };
 constexpr ModeBand kModeBands[] = {
     {ModeNormal, 0}, {ModeTrackRepeat, 1}, {ModeDiscRepeat, 2}, {ModeProgram, 3}, {ModeProgramRepeat, 4},
 };
 
-void drawModeBand(Surface *PicD, const QImage &PicPM, qint16 B)
+void drawModeBand(Surface *discPanel, const QImage &modeStrip, qint16 playMode)
 {
     for (const ModeBand &mode : kModeBands) {
-        if (mode.B == B)
-            PicD->Copy(PicPM, PicPMCells::band(mode.band), DiscPanelArea::ModeStrip);
+        if (mode.playMode == playMode)
+            discPanel->Copy(modeStrip, ModeStripCells::band(mode.band), DiscPanelArea::ModeStrip);
     }
 }
 
-void drawKeyboardLamp(Surface *PicD, const QImage &PicParts1, qint16 KeyBrd)
+void drawKeyboardLamp(Surface *discPanel, const QImage &iconStrip, bool appActive)
 {
-    if (KeyBrd == 1)
-        PicD->Copy(PicParts1, PicParts1Cells::Keyboard, DiscPanelArea::KeyboardLamp);
-    else if (KeyBrd == 0)
-        PicD->Copy(PicParts1, PicParts1Cells::KeyboardOff, DiscPanelArea::KeyboardLamp);
+    if (appActive)
+        discPanel->Copy(iconStrip, IconStripCells::Keyboard, DiscPanelArea::KeyboardLamp);
+    else
+        discPanel->Copy(iconStrip, IconStripCells::KeyboardOff, DiscPanelArea::KeyboardLamp);
 }
 
-bool drawDiscPhase(Surface *PicD, const QImage &PicParts1, qint16 AnmFr)
+bool drawDiscPhase(Surface *discPanel, const QImage &iconStrip, qint16 discFrame)
 {
-    if (AnmFr < 1 || AnmFr > 3)
+    if (discFrame < 1 || discFrame > 3)
         return false;
-    PicD->Copy(PicParts1, PicParts1Cells::DiscFrame[AnmFr - 1], DiscPanelArea::TurningDisc);
+    discPanel->Copy(iconStrip, IconStripCells::DiscFrame[discFrame - 1], DiscPanelArea::TurningDisc);
     return true;
 }
 
-void drawTurningDisc(Surface *PicD, const QImage &PicParts1, PlayerState &s, const ModeReader &readMode)
+void drawTurningDisc(Surface *discPanel, const QImage &iconStrip, PlayerState &s, const ModeReader &readMode)
 {
     if (readMode() != CdAudioControl::ModePlaying)
         return;
-    if (drawDiscPhase(PicD, PicParts1, s.AnmFr))
-        s.AnmFr = s.AnmFr % 3 + 1;
+    if (drawDiscPhase(discPanel, iconStrip, s.discFrame))
+        s.discFrame = s.discFrame % 3 + 1;
 }
 
-void drawTransportIcon(Surface *PicD, const QImage &PicParts1, const PlayerState &s, const ModeReader &readMode)
+void drawTransportIcon(Surface *discPanel, const QImage &iconStrip, const PlayerState &s, const ModeReader &readMode)
 {
     if (readMode() == CdAudioControl::ModePlaying) {
-        if (s.Ply == 1)
-            PicD->Copy(PicParts1, PicParts1Cells::Play, DiscPanelArea::TransportIcon);
-    } else if (s.Pose == 1) {
-        PicD->Copy(PicParts1, PicParts1Cells::Pause, DiscPanelArea::PauseIcon);
-    } else if (readMode() == CdAudioControl::ModeStopped && s.Stp == 1) {
-        PicD->Copy(PicParts1, PicParts1Cells::Stop, DiscPanelArea::TransportIcon);
+        if (s.playWanted)
+            discPanel->Copy(iconStrip, IconStripCells::Play, DiscPanelArea::TransportIcon);
+    } else if (s.pausedByUser) {
+        discPanel->Copy(iconStrip, IconStripCells::Pause, DiscPanelArea::PauseIcon);
+    } else if (readMode() == CdAudioControl::ModeStopped && s.stoppedByUser) {
+        discPanel->Copy(iconStrip, IconStripCells::Stop, DiscPanelArea::TransportIcon);
     }
 }
 
-void drawSpeaker(Surface *PicD, const QImage &PicParts1, qint16 Mute)
+void drawSpeaker(Surface *discPanel, const QImage &iconStrip, bool muted)
 {
-    if (Mute == 0)
-        PicD->Copy(PicParts1, PicParts1Cells::Speaker, DiscPanelArea::Speaker);
-    else if (Mute == 1)
-        PicD->Copy(PicParts1, PicParts1Cells::SpeakerMuted, DiscPanelArea::SpeakerMuted);
+    if (!muted)
+        discPanel->Copy(iconStrip, IconStripCells::Speaker, DiscPanelArea::Speaker);
+    else
+        discPanel->Copy(iconStrip, IconStripCells::SpeakerMuted, DiscPanelArea::SpeakerMuted);
 }
 
 }  // namespace
 
-void DrawIndicators(Surface *PicD, const QImage &PicParts1, const QImage &PicPM, PlayerState &s,
+void drawIndicators(Surface *discPanel, const QImage &iconStrip, const QImage &modeStrip, PlayerState &s,
                     const ModeReader &readMode)
 {
-    PicD->Clear();
-    drawModeBand(PicD, PicPM, s.B);
-    drawKeyboardLamp(PicD, PicParts1, s.KeyBrd);
-    drawTurningDisc(PicD, PicParts1, s, readMode);
-    drawTransportIcon(PicD, PicParts1, s, readMode);
-    drawSpeaker(PicD, PicParts1, s.Mute);
+    discPanel->Clear();
+    drawModeBand(discPanel, modeStrip, s.playMode);
+    drawKeyboardLamp(discPanel, iconStrip, s.appActive);
+    drawTurningDisc(discPanel, iconStrip, s, readMode);
+    drawTransportIcon(discPanel, iconStrip, s, readMode);
+    drawSpeaker(discPanel, iconStrip, s.muted);
 }
 
-void DrawStillDisc(Surface *PicD, const QImage &PicParts1, const PlayerState &s)
+void drawStillDisc(Surface *discPanel, const QImage &iconStrip, const PlayerState &s)
 {
-    drawDiscPhase(PicD, PicParts1, s.AnmFr);
+    drawDiscPhase(discPanel, iconStrip, s.discFrame);
 }

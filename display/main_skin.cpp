@@ -15,46 +15,46 @@ QString indexed(const char *name, int index)
 }  // namespace
 
 MainSkin::MainSkin(QWidget *window)
-    : TimPic(skinPicture(StripPicture::TimPic)),
-      PicParts1(skinPicture(StripPicture::PicParts1)),
-      PicPM(skinPicture(StripPicture::PicPM))
+    : digitStrip(skinPicture(StripPicture::digitStrip)),
+      iconStrip(skinPicture(StripPicture::iconStrip)),
+      modeStrip(skinPicture(StripPicture::modeStrip))
 {
     const SkinBuilder skin(window);
     Background = skin.get<QLabel>("Background");
-    Image1 = skin.get<PictureButton>("Image1");
-    Image2 = skin.get<PictureButton>("Image2");
-    Image3 = skin.get<PictureButton>("Image3");
-    Image5 = skin.get<PictureButton>("Image5");
-    Image6 = skin.get<PictureButton>("Image6");
-    Image7 = skin.get<PictureButton>("Image7");
-    Picture1 = skin.get<PictureButton>("Picture1");
-    Label1 = skin.get<DragHandle>("Label1");
+    repeatButton = skin.get<PictureButton>("Image1");
+    muteButton = skin.get<PictureButton>("Image2");
+    infoButton = skin.get<PictureButton>("Image3");
+    cancelReservationButton = skin.get<PictureButton>("Image5");
+    minimizeButton = skin.get<PictureButton>("Image6");
+    exitButton = skin.get<PictureButton>("Image7");
+    programButton = skin.get<PictureButton>("Picture1");
+    dragHandle = skin.get<DragHandle>("Label1");
     for (int i = 0; i < 10; ++i)
-        ContP[i] = skin.get<PictureButton>(indexed("ContP", i));
-    PicD = skin.get<Surface>("PicD");
-    PicDH = skin.get<Surface>("PicDH");
-    DspT = skin.get<Surface>("DspT");
-    Picture2 = skin.get<QWidget>("Picture2");
+        transportButtons[i] = skin.get<PictureButton>(indexed("ContP", i));
+    discPanel = skin.get<Surface>("PicD");
+    idlePanel = skin.get<Surface>("PicDH");
+    trackDisplay = skin.get<Surface>("DspT");
+    entryBox = skin.get<QWidget>("Picture2");
     for (int i = 0; i < 2; ++i) {
-        PluN[i] = skin.get<QLabel>(indexed("PluN", i));
-        ContTr[i] = skin.get<QLabel>(indexed("ContTr", i));
+        entryPlus[i] = skin.get<QLabel>(indexed("PluN", i));
+        entryDigits[i] = skin.get<QLabel>(indexed("ContTr", i));
     }
     showIdlePanel();
 }
 
 void MainSkin::showDiscPanel()
 {
-    PicD->raise();
+    discPanel->raise();
 }
 
 void MainSkin::showIdlePanel()
 {
-    PicDH->raise();
+    idlePanel->raise();
 }
 
 bool MainSkin::discPanelInFront() const
 {
     // Siblings are listed from the bottom of the stack to the top.
-    const QObjectList &stack = PicD->parentWidget()->children();
-    return stack.indexOf(PicD) > stack.indexOf(PicDH);
+    const QObjectList &stack = discPanel->parentWidget()->children();
+    return stack.indexOf(discPanel) > stack.indexOf(idlePanel);
 }

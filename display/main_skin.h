@@ -18,16 +18,16 @@ public:
     explicit MainSkin(QWidget *window);
 
     QLabel *Background;  // the window's picture, below everything
-    PictureButton *Image1, *Image2, *Image3, *Image5, *Image6, *Image7, *Picture1;
-    DragHandle *Label1;
-    PictureButton *ContP[10];
-    Surface *PicD, *PicDH, *DspT;
-    QWidget *Picture2;
-    QLabel *PluN[2], *ContTr[2];
+    PictureButton *repeatButton, *muteButton, *infoButton, *cancelReservationButton, *minimizeButton, *exitButton, *programButton;
+    DragHandle *dragHandle;
+    PictureButton *transportButtons[10];
+    Surface *discPanel, *idlePanel, *trackDisplay;
+    QWidget *entryBox;
+    QLabel *entryPlus[2], *entryDigits[2];
 
-    const QImage TimPic;
-    const QImage PicParts1;
-    const QImage PicPM;
+    const QImage digitStrip;
+    const QImage iconStrip;
+    const QImage modeStrip;
 
     void showDiscPanel();
     void showIdlePanel();

@@ -39,7 +39,7 @@ const SkinElement &skinElement(const char *name);
 
 inline constexpr QSize MainWindowSize{276, 139};
 
-// The places on the disc panel `PicD` the indicators are copied to.
+// The places on the disc panel `discPanel` the indicators are copied to.
 namespace DiscPanelArea {
 inline constexpr QPoint ModeStrip{8, 67};
 inline constexpr QPoint TurningDisc{8, 82};
@@ -52,7 +52,7 @@ inline constexpr QPoint KeyboardLamp{110, 84};
 
 // The three hidden strips' pictures.
 namespace StripPicture {
-inline constexpr const char *TimPic = "strip_digits.png";
-inline constexpr const char *PicParts1 = "strip_icons.png";
-inline constexpr const char *PicPM = "strip_modes.png";
+inline constexpr const char *digitStrip = "strip_digits.png";
+inline constexpr const char *iconStrip = "strip_icons.png";
+inline constexpr const char *modeStrip = "strip_modes.png";
 }  // namespace StripPicture

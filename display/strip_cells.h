@@ -8,8 +8,8 @@
 // rectangles and the skin generator paints its glyphs into them, so a
 // glyph can only ever be looked for where it was drawn.
 
-// `TimPic`: digits and the colon, all cells 15 high at y 0.
-namespace TimPicCells {
+// `digitStrip`: digits and the colon, all cells 15 high at y 0.
+namespace DigitStripCells {
 inline constexpr QSize StripSize{147, 16};
 inline constexpr int CellHeight = 15;
 inline constexpr int DigitWidth = 11;
@@ -25,10 +25,10 @@ inline constexpr int GlyphBottom = 13;
 // The only thing that selects a digit is its cell's x.
 constexpr int digitX(int digit) { return DigitWidth * (digit + 1); }
 constexpr QRect digit(int digit) { return {digitX(digit), 0, DigitWidth, CellHeight}; }
-}  // namespace TimPicCells
+}  // namespace DigitStripCells
 
-// `PicParts1`: the turning disc, transport icons, speaker and keyboard lamp.
-namespace PicParts1Cells {
+// `iconStrip`: the turning disc, transport icons, speaker and keyboard lamp.
+namespace IconStripCells {
 inline constexpr QSize StripSize{64, 66};
 inline constexpr QRect DiscFrame[3] = {{0, 0, 16, 16}, {16, 0, 16, 16}, {32, 0, 16, 16}};
 inline constexpr QRect Play{0, 17, 16, 16};
@@ -38,11 +38,11 @@ inline constexpr QRect Speaker{0, 33, 23, 16};
 inline constexpr QRect SpeakerMuted{25, 33, 23, 16};
 inline constexpr QRect Keyboard{0, 50, 27, 12};
 inline constexpr QRect KeyboardOff{29, 50, 27, 12};
-}  // namespace PicParts1Cells
+}  // namespace IconStripCells
 
-// `PicPM`: one 11-pixel band per play mode, white lines between them. A
+// `modeStrip`: one 11-pixel band per play mode, white lines between them. A
 // band is copied 129 wide although the strip is only 126 wide.
-namespace PicPMCells {
+namespace ModeStripCells {
 inline constexpr QSize StripSize{126, 59};
 inline constexpr int BandCount = 5;
 inline constexpr int BandHeight = 11;
@@ -51,7 +51,7 @@ inline constexpr int CopyWidth = 129;
 inline constexpr int SeparatorY[BandCount - 1] = {11, 23, 35, 47};
 
 constexpr QRect band(int index) { return {0, BandPitch * index, CopyWidth, BandHeight}; }
-}  // namespace PicPMCells
+}  // namespace ModeStripCells
 
 // The colour behind every glyph, and the colours of the glyphs.
 namespace StripColours {

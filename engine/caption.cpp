@@ -3,9 +3,9 @@
 
 #include "player_state.h"
 
-QString modeName(int B)
+QString modeName(int playMode)
 {
-    switch (B) {
+    switch (playMode) {
     case ModeNormal: return QStringLiteral("通常再生");
     case ModeTrackRepeat: return QStringLiteral("トラックリピート");
     case ModeDiscRepeat: return QStringLiteral("ＣＤリピート");
@@ -15,11 +15,11 @@ QString modeName(int B)
     }
 }
 
-std::optional<QString> minimizedCaption(const QString &track, const QString &time, int B)
+std::optional<QString> minimizedCaption(const QString &track, const QString &time, int playMode)
 {
-    const QString name = modeName(B);
+    const QString name = modeName(playMode);
     if (name.isEmpty())
         return std::nullopt;
-    const QString gap = B == ModeNormal ? QStringLiteral("  ") : QStringLiteral(" ");
+    const QString gap = playMode == ModeNormal ? QStringLiteral("  ") : QStringLiteral(" ");
     return QLatin1Char('[') + track + QLatin1Char(']') + gap + time + QStringLiteral("  ") + name;
 }

@@ -4,7 +4,6 @@
 #include "caption.h"
 #include "device_values.h"
 #include "player_view.h"
-#include "sequencing.h"
 
 namespace {
 Clock *clockOf(const CdAudioControl::Options &options)
@@ -15,45 +14,45 @@ Clock *clockOf(const CdAudioControl::Options &options)
 
 PlayerCore::PlayerCore(const CdAudioControl::Options &options, PlayerView &view, QObject *parent)
     : QObject(parent),
-      MMC(options),
-      Timer1(clockOf(options)),
+      device(options),
+      openTimer(clockOf(options)),
       m_view(view),
-      m_sequencing(std::make_unique<Sequencing>(*this))
+      m_sequencing(std::make_unique<Sequencing>(sequencingContext()))
 {
-    Text1.onChange([this] { onText1Change(); });
-    Text2.onChange([this] { m_view.DrawDigits(); });
-    Text4.onChange([this] { m_view.DrawDigits(); });
-    connect(&Timer1, &ClockTimer::timeout, this, &PlayerCore::openDevice);
-    connect(&MMC, &CdAudioControl::StatusUpdate, this, &PlayerCore::statusUpdate);
+    trackField.onChange([this] { onTrackFieldChange(); });
+    elapsedField.onChange([this] { m_view.drawDigits(); });
+    trackCountField.onChange([this] { m_view.drawDigits(); });
+    connect(&openTimer, &ClockTimer::timeout, this, &PlayerCore::openDevice);
+    connect(&device, &CdAudioControl::statusUpdate, this, &PlayerCore::statusUpdate);
 }
 
 PlayerCore::~PlayerCore() = default;
 
-bool PlayerCore::hasDisc() const { return Text1.text() != QLatin1String("00"); }
+bool PlayerCore::hasDisc() const { return trackField.text() != QLatin1String("00"); }
 
 void PlayerCore::resetOpenState()
 {
-    state.KeyBrd = 1;
-    state.Opnd = 0;
-    state.RepTr = 0;
+    state.appActive = true;
+    state.deviceOpened = false;
+    state.repeatTrack = 0;
 }
 
 void PlayerCore::resetPlayState()
 {
-    state.B = ModeNormal;
-    state.LstCnt = 0;
-    state.PgmPlay = 0;
-    state.Stp = 0;
-    state.Ply = 0;
-    state.AnmFr = 1;
-    state.Pose = 0;
-    state.Mute = 0;
+    state.playMode = ModeNormal;
+    state.programIndex = 0;
+    state.programReserved = false;
+    state.stoppedByUser = false;
+    state.playWanted = false;
+    state.discFrame = 1;
+    state.pausedByUser = false;
+    state.muted = false;
 }
 
 void PlayerCore::command(const QString &command)
 {
     emit commandSent(command);
-    MMC.Command(command);
+    device.command(command);
 }
 
 void PlayerCore::stopAndClose()
@@ -65,9 +64,14 @@ void PlayerCore::stopAndClose()
 void PlayerCore::unload()
 {
     stopAndClose();
-    Timer1.stop();
-    disconnect(&Timer1, nullptr, this, nullptr);
-    disconnect(&MMC, nullptr, this, nullptr);
+    openTimer.stop();
+    disconnect(&openTimer, nullptr, this, nullptr);
+    disconnect(&device, nullptr, this, nullptr);
+}
+
+SequencingContext PlayerCore::sequencingContext()
+{
+    return {state, programList, trackField, device, [this](const QString &c) { command(c); }};
 }
 
 void PlayerCore::setSequencing(std::unique_ptr<Sequencing> sequencing)
@@ -79,22 +83,22 @@ void PlayerCore::setSequencing(std::unique_ptr<Sequencing> sequencing)
 // newly inserted disc (or a replaced image file) is found.
 void PlayerCore::openDevice()
 {
-    state.Opnd = 1;
-    MMC.setWait(true);
-    MMC.setShareable(false);
-    MMC.setDeviceType(QStringLiteral("CDAudio"));
-    MMC.setFileName(QString());
-    MMC.setTimeFormat(CdAudioControl::TimeFormatTmsf);
+    state.deviceOpened = true;
+    device.setWait(true);
+    device.setShareable(false);
+    device.setDeviceType(QStringLiteral("CDAudio"));
+    device.setFileName(QString());
+    device.setTimeFormat(CdAudioControl::TimeFormatTmsf);
     command(QStringLiteral("open"));
-    MMC.setUpdateInterval(kStatusIntervalMs);
-    Timer1.stop();
+    device.setUpdateInterval(kStatusIntervalMs);
+    openTimer.stop();
 }
 
 void PlayerCore::statusUpdate()
 {
-    if (state.Opnd == 1) {
+    if (state.deviceOpened) {
         readDevice();
-        Text1.set(texts.TrNo);
+        trackField.set(texts.trackText);
         writeFields();
         splitDigits(texts, digits);
         redraw();
@@ -102,95 +106,95 @@ void PlayerCore::statusUpdate()
         writeMinimizedCaption();
     }
     noteMode();
-    m_sequencing->CheckStop();
+    m_sequencing->checkStop();
 }
 
 void PlayerCore::readDevice()
 {
-    const qint32 position = MMC.Position();
-    const qint32 length = MMC.Length();
-    const qint32 trackLength = MMC.TrackLength();
-    texts = deriveStatusTexts(position, length, trackLength, MMC.Tracks());
+    const qint32 position = device.position();
+    const qint32 length = device.length();
+    const qint32 trackLength = device.trackLength();
+    texts = deriveStatusTexts(position, length, trackLength, device.trackCount());
 }
 
-// Text3 takes the track length as the Text1 change handler may just have
+// trackLengthField takes the track length as the trackField change handler may just have
 // renewed it, so a new track shows its own length in the same update.
 void PlayerCore::writeFields()
 {
-    Text2.set(minSec(texts.PosMin, texts.PosSec));
-    Text3.set(trackLengthText());
-    Text4.set(twoDigits(MMC.Tracks()));
-    Text5.set(minSec(texts.LenMin, texts.LenSec));
+    elapsedField.set(minSec(texts.elapsedMinutes, texts.elapsedSeconds));
+    trackLengthField.set(trackLengthText());
+    trackCountField.set(twoDigits(device.trackCount()));
+    discLengthField.set(minSec(texts.discMinutes, texts.discSeconds));
 }
 
-// CheckTrack runs before CurMode is refreshed: it judges a track change
+// checkTrackChange runs before lastMode is refreshed: it judges a track change
 // against the mode the previous update saw.
 void PlayerCore::redraw()
 {
-    m_view.DrawDigits();
-    m_view.DrawIndicators();
-    m_sequencing->CheckTrack();
+    m_view.drawDigits();
+    m_view.drawIndicators();
+    m_sequencing->checkTrackChange();
 }
 
 void PlayerCore::followDisc()
 {
     if (hasDisc()) {
-        Timer1.stop();
-        if (MMC.Mode() == CdAudioControl::ModeStopped)
-            m_view.DrawStillDisc();
+        openTimer.stop();
+        if (device.mode() == CdAudioControl::ModeStopped)
+            m_view.drawStillDisc();
         return;
     }
     // Arming the timer anew on every update would push the open back each
     // time; while it runs at this interval, it is left to run out.
-    if (Timer1.interval() != kOpenRetryMs)
-        Timer1.setInterval(kOpenRetryMs);
+    if (openTimer.interval() != kOpenRetryMs)
+        openTimer.setInterval(kOpenRetryMs);
     resetForNoDisc();
 }
 
 void PlayerCore::resetForNoDisc()
 {
-    state.Stp = 1;
-    state.Ply = 0;
-    state.RepTr = 1;
-    state.B = ModeNormal;
-    state.PgmPlay = 0;
-    List1.clear();
+    state.stoppedByUser = true;
+    state.playWanted = false;
+    state.repeatTrack = 1;
+    state.playMode = ModeNormal;
+    state.programReserved = false;
+    programList.clear();
 }
 
 void PlayerCore::writeMinimizedCaption()
 {
     if (!m_view.isMinimized() || !hasDisc())
         return;
-    if (const auto caption = minimizedCaption(Text1.text(), Text2.text(), state.B))
+    if (const auto caption = minimizedCaption(trackField.text(), elapsedField.text(), state.playMode))
         m_view.setCaption(*caption);
 }
 
 void PlayerCore::noteMode()
 {
-    state.CurMode = MMC.Mode();
-    if (MMC.Mode() == CdAudioControl::ModePlaying)
-        state.PlyTr = Text1.text().toInt();
+    state.lastMode = device.mode();
+    if (device.mode() == CdAudioControl::ModePlaying)
+        state.lastPlayedTrack = trackField.text().toInt();
 }
 
-void PlayerCore::onText1Change()
+void PlayerCore::onTrackFieldChange()
 {
-    m_view.DrawDigits();
+    m_view.drawDigits();
     if (hasDisc()) {
         selectTrack();
         return;
     }
     // No disc: updates stop until the open timer opens the device again.
     m_view.showIdlePanel();
-    MMC.setUpdateInterval(0);
+    device.setUpdateInterval(0);
 }
 
 void PlayerCore::selectTrack()
 {
     m_view.showDiscPanel();
-    MMC.setTrack(Text1.text().toInt());
-    setTrackLength(texts, MMC.TrackLength());
-    Text3.set(trackLengthText());
+    device.setTrack(trackField.text().toInt());
+    setTrackLength(texts, device.trackLength());
+    trackLengthField.set(trackLengthText());
     splitTrackLengthDigits(texts, digits);
 }
 
-QString PlayerCore::trackLengthText() const { return minSec(texts.TrLenMin, texts.TrLenSec); }
+QString PlayerCore::trackLengthText() const { return minSec(texts.trackMinutes, texts.trackSeconds); }

@@ -4,6 +4,7 @@
 #include "cd_audio_control.h"
 #include "clock.h"
 #include "player_state.h"
+#include "sequencing.h"
 #include "status_texts.h"
 
 #include <QObject>
@@ -12,12 +13,11 @@
 #include <memory>
 
 class PlayerView;
-class Sequencing;
 
-// The main window's state and heartbeat, without the window: the device
-// MMC, the open timer Timer1, the hidden fields Text1 to Text5, the
-// program list List1, the digit variables and the status update that ties
-// them together. Drawing and panel switches are asked of the PlayerView.
+// The main window's state and heartbeat, without the window: the device,
+// the open timer, the text fields the display follows (track, elapsed time,
+// track length, track count, disc length), the program list, the digit
+// variables and the status update that ties them together. Drawing and panel switches are asked of the PlayerView.
 class PlayerCore : public QObject {
     Q_OBJECT
 public:
@@ -30,17 +30,17 @@ public:
     ~PlayerCore() override;
 
     PlayerState state;
-    CdAudioControl MMC;
-    ClockTimer Timer1;
+    CdAudioControl device;
+    ClockTimer openTimer;
     // Starts with a text that is neither a track nor "00", so the first
     // status update always runs its change handler.
-    TextField Text1{QStringLiteral("Text1")};
-    TextField Text2, Text3, Text4, Text5;
-    ProgramList List1;
+    TextField trackField{QStringLiteral("Text1")};
+    TextField elapsedField, trackLengthField, trackCountField, discLengthField;
+    ProgramList programList;
     StatusTexts texts;
     DigitVariables digits;
 
-    // False while Text1 reads "00", the device's word for "no usable disc".
+    // False while trackField reads "00", the device's word for "no usable disc".
     bool hasDisc() const;
 
     // The state start-up sets before the device is opened, and the play
@@ -51,7 +51,7 @@ public:
     // what a lost disc and an eject leave behind.
     void resetForNoDisc();
 
-    // Every command the core and the window send to MMC goes through here.
+    // Every command the core and the window send to the device goes through here.
     void command(const QString &command);
     // Stops the sound, then lets go of the device.
     void stopAndClose();
@@ -60,6 +60,8 @@ public:
     void unload();
 
     Sequencing &sequencing() const { return *m_sequencing; }
+    // What a sequencing may see and do of this core.
+    SequencingContext sequencingContext();
     void setSequencing(std::unique_ptr<Sequencing> sequencing);
 
     // The open timer's tick and the device's status update; connected in
@@ -78,7 +80,7 @@ private:
     void writeMinimizedCaption();
     void noteMode();
 
-    void onText1Change();
+    void onTrackFieldChange();
     void selectTrack();
     QString trackLengthText() const;
 

@@ -10,38 +10,38 @@
 // uses. The device stays the authority on position, track and mode.
 struct PlayerState {
     // Written by other windows too (the program editor, the activation hook).
-    qint16 PgmPlay = 0;  // 1 while a program is reserved in List1
-    qint16 B = 0;        // play mode: 0 normal, 1 track repeat, 2 disc repeat, 4 program, 5 program repeat
-    double FItiX = 0;    // saved window position in twips, as read at start-up
-    double FItiY = 0;
-    qint16 LstCnt = 0;   // index of the program entry being played
-    qint16 Ply = 0;      // 1 = play wanted; the sequencing acts only then
-    qint16 Stp = 0;      // 1 = stopped by a stop action
-    qint16 Pose = 0;     // 1 = paused by the pause command
-    qint16 KeyBrd = 1;   // 1 while this application is the active one
+    bool programReserved = false;  // a program is reserved in the program list
+    qint16 playMode = 0;           // a PlayMode
+    double savedLeftTwips = 0;     // saved window position in twips, as read at start-up
+    double savedTopTwips = 0;
+    qint16 programIndex = 0;       // index of the program entry being played
+    bool playWanted = false;       // the sequencing acts only while play is wanted
+    bool stoppedByUser = false;    // stopped by a stop action
+    bool pausedByUser = false;     // paused by the pause command
+    bool appActive = true;         // this application is the active one
 
     // The main window's own.
-    int RepTr = 0;        // track that track repeat returns to
-    int PlyTr = 0;        // track last seen while the device was playing
-    qint32 CurMode = 0;   // device mode read at the end of the last status update
-    qint16 Opnd = 0;      // 1 once the open timer has opened the device
-    qint16 Mute = 0;      // 1 while the sound is off
-    qint16 PgmDir = 0;    // program step direction: 1 forward, 2 back
-    qint16 AnmFr = 1;     // phase 1..3 of the turning disc
+    int repeatTrack = 0;        // track that track repeat returns to
+    int lastPlayedTrack = 0;    // track last seen while the device was playing
+    qint32 lastMode = 0;        // device mode read at the end of the last status update
+    bool deviceOpened = false;  // the open timer has opened the device
+    bool muted = false;         // the sound is off
+    qint16 programDirection = 0;  // program step direction: 1 forward, 2 back
+    qint16 discFrame = 1;         // phase 1..3 of the turning disc
 };
 
 // The single digits the status update splits its texts into and the
 // display draws from. Characters are '0'..'9' once the first update ran.
 struct DigitVariables {
-    QChar TrD1, TrD2;    // current track
-    QChar PmD1, PmD2;    // elapsed minutes
-    QChar PsD1, PsD2;    // elapsed seconds
-    QChar TlmD1, TlmD2;  // current track's minutes
-    QChar TlsD1, TlsD2;  // current track's seconds
-    QChar TcD1;          // number of tracks, tens
-    qint16 TcD2 = 0;     // number of tracks, units, as a number
-    QChar LmD1, LmD2;    // disc minutes
-    QChar LsD1, LsD2;    // disc seconds
+    QChar trackTens, trackUnits;    // current track
+    QChar elapsedMinuteTens, elapsedMinuteUnits;    // elapsed minutes
+    QChar elapsedSecondTens, elapsedSecondUnits;    // elapsed seconds
+    QChar trackMinuteTens, trackMinuteUnits;  // current track's minutes
+    QChar trackSecondTens, trackSecondUnits;  // current track's seconds
+    QChar trackCountTens;          // number of tracks, tens
+    qint16 trackCountUnits = 0;     // number of tracks, units, as a number
+    QChar discMinuteTens, discMinuteUnits;    // disc minutes
+    QChar discSecondTens, discSecondUnits;    // disc seconds
 };
 
 enum PlayMode : qint16 {

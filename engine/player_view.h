@@ -10,11 +10,11 @@ public:
     virtual ~PlayerView() = default;
 
     // Redraw the time-and-track digits from the core's digit variables.
-    virtual void DrawDigits() = 0;
+    virtual void drawDigits() = 0;
     // Redraw the indicator row; advances the turning disc while playing.
-    virtual void DrawIndicators() = 0;
+    virtual void drawIndicators() = 0;
     // Draw the turning disc standing in its current phase.
-    virtual void DrawStillDisc() = 0;
+    virtual void drawStillDisc() = 0;
 
     // Bring the disc panel, or the idle title panel, to the front.
     virtual void showDiscPanel() = 0;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sequencing.h"
 
-#include "player_core.h"
+#include "cd_audio_control.h"
 
 namespace {
 const QString kPlay = QStringLiteral("play");
@@ -9,41 +9,41 @@ const QString kPrev = QStringLiteral("prev");
 const QString kStop = QStringLiteral("stop");
 }  // namespace
 
-void Sequencing::CheckTrack()
+void Sequencing::checkTrackChange()
 {
-    const PlayerState &s = m_core.state;
-    if (m_core.Text1.text().isEmpty() || s.Ply != 1)
+    const PlayerState &s = m_player.state;
+    if (m_player.trackField.text().isEmpty() || !s.playWanted)
         return;
-    if (s.PgmPlay == 0) {
-        if (s.B == ModeTrackRepeat)
+    if (!s.programReserved) {
+        if (s.playMode == ModeTrackRepeat)
             repeatTrackOnTrackChange();
-        else if (s.B == ModeDiscRepeat && s.CurMode == CdAudioControl::ModeStopped)
+        else if (s.playMode == ModeDiscRepeat && s.lastMode == CdAudioControl::ModeStopped)
             playTrack(1);
-    } else if (s.PgmPlay == 1 && !onSelectedEntry()) {
+    } else if (!onSelectedEntry()) {
         advanceProgram();
     }
 }
 
-void Sequencing::CheckStop()
+void Sequencing::checkStop()
 {
-    const PlayerState &s = m_core.state;
-    if (s.CurMode != CdAudioControl::ModeStopped || s.Ply != 1)
+    const PlayerState &s = m_player.state;
+    if (s.lastMode != CdAudioControl::ModeStopped || !s.playWanted)
         return;
-    if (s.PgmPlay == 0) {
-        if (s.B == ModeNormal)
+    if (!s.programReserved) {
+        if (s.playMode == ModeNormal)
             continueAfterStop();
-        else if (s.B == ModeTrackRepeat)
+        else if (s.playMode == ModeTrackRepeat)
             repeatTrackAfterStop();
-        else if (s.B == ModeDiscRepeat)
+        else if (s.playMode == ModeDiscRepeat)
             restartDiscAfterStop();
-    } else if (s.PgmPlay == 1) {
+    } else {
         advanceProgram();
     }
 }
 
-void Sequencing::StepPgm()
+void Sequencing::stepProgram()
 {
-    const std::optional<int> entry = entryAfterStep(m_core.state.PgmDir);
+    const std::optional<int> entry = entryAfterStep(m_player.state.programDirection);
     if (!entry)
         return;
     selectEntry(*entry);
@@ -52,13 +52,13 @@ void Sequencing::StepPgm()
 
 std::optional<int> Sequencing::entryAfterStep(int pgmDir) const
 {
-    const int last = m_core.List1.count() - 1;
+    const int last = m_player.programList.count() - 1;
     if (pgmDir == 1) {
-        const int index = m_core.List1.listIndex();
+        const int index = m_player.programList.listIndex();
         return index != last ? index + 1 : 0;
     }
     if (pgmDir == 2)
-        return m_core.state.LstCnt <= 0 ? last : m_core.state.LstCnt - 1;
+        return m_player.state.programIndex <= 0 ? last : m_player.state.programIndex - 1;
     return std::nullopt;
 }
 
@@ -66,8 +66,8 @@ std::optional<int> Sequencing::entryAfterStep(int pgmDir) const
 // back into an earlier track plays on into the repeated track.
 void Sequencing::repeatTrackOnTrackChange()
 {
-    const int repTr = m_core.state.RepTr;
-    if (repTr < m_core.Text1.text().toInt())
+    const int repTr = m_player.state.repeatTrack;
+    if (repTr < m_player.trackField.text().toInt())
         playTrack(repTr);
 }
 
@@ -76,44 +76,44 @@ void Sequencing::repeatTrackOnTrackChange()
 // with play still wanted.
 void Sequencing::continueAfterStop()
 {
-    const int plyTr = m_core.state.PlyTr;
-    if (plyTr == m_core.MMC.Tracks())
+    const int plyTr = m_player.state.lastPlayedTrack;
+    if (plyTr == m_player.device.trackCount())
         return;
-    m_core.MMC.setFrom(plyTr + 1);
-    m_core.command(kPlay);
+    m_player.device.setFrom(plyTr + 1);
+    m_player.command(kPlay);
 }
 
 void Sequencing::repeatTrackAfterStop()
 {
-    const int plyTr = m_core.state.PlyTr;
-    m_core.MMC.setFrom(plyTr);
-    m_core.MMC.setTrack(plyTr);
-    m_core.command(kPrev);
-    m_core.command(kPlay);
+    const int plyTr = m_player.state.lastPlayedTrack;
+    m_player.device.setFrom(plyTr);
+    m_player.device.setTrack(plyTr);
+    m_player.command(kPrev);
+    m_player.command(kPlay);
 }
 
 void Sequencing::restartDiscAfterStop()
 {
-    const int plyTr = m_core.state.PlyTr;
-    m_core.MMC.setFrom(plyTr != m_core.MMC.Tracks() ? plyTr + 1 : 1);
-    m_core.command(kPlay);
+    const int plyTr = m_player.state.lastPlayedTrack;
+    m_player.device.setFrom(plyTr != m_player.device.trackCount() ? plyTr + 1 : 1);
+    m_player.command(kPlay);
 }
 
 // Track numbers compare as numbers, whatever their spelling.
 bool Sequencing::onSelectedEntry() const
 {
-    return m_core.List1.selectedText().toInt() == m_core.Text1.text().toInt();
+    return m_player.programList.selectedText().toInt() == m_player.trackField.text().toInt();
 }
 
 void Sequencing::advanceProgram()
 {
-    const int index = m_core.List1.listIndex();
-    if (index != m_core.List1.count() - 1) {
+    const int index = m_player.programList.listIndex();
+    if (index != m_player.programList.count() - 1) {
         selectEntry(index + 1);
         playSelectedEntry();
-    } else if (m_core.state.B == ModeProgram) {
+    } else if (m_player.state.playMode == ModeProgram) {
         endProgram();
-    } else if (m_core.state.B == ModeProgramRepeat) {
+    } else if (m_player.state.playMode == ModeProgramRepeat) {
         selectEntry(0);
         playSelectedEntry();
     }
@@ -123,31 +123,31 @@ void Sequencing::advanceProgram()
 // the first entry's track, so a later play runs the program again.
 void Sequencing::endProgram()
 {
-    m_core.List1.setListIndex(0);
-    const int track = m_core.List1.selectedText().toInt();
-    m_core.MMC.setFrom(track);
-    m_core.MMC.setTrack(track);
-    m_core.command(kPrev);
-    m_core.command(kPlay);
-    m_core.command(kStop);
-    PlayerState &s = m_core.state;
-    s.Stp = 1;
-    s.Ply = 0;
-    s.LstCnt = 0;
+    m_player.programList.setListIndex(0);
+    const int track = m_player.programList.selectedText().toInt();
+    m_player.device.setFrom(track);
+    m_player.device.setTrack(track);
+    m_player.command(kPrev);
+    m_player.command(kPlay);
+    m_player.command(kStop);
+    PlayerState &s = m_player.state;
+    s.stoppedByUser = true;
+    s.playWanted = false;
+    s.programIndex = 0;
 }
 
-// LstCnt follows the selection at every program step.
+// programIndex follows the selection at every program step.
 void Sequencing::selectEntry(int index)
 {
-    m_core.List1.setListIndex(index);
-    m_core.state.LstCnt = qint16(m_core.List1.listIndex());
+    m_player.programList.setListIndex(index);
+    m_player.state.programIndex = qint16(m_player.programList.listIndex());
 }
 
 void Sequencing::playSelectedEntry()
 {
-    const int track = m_core.List1.selectedText().toInt();
-    if (track > m_core.MMC.Tracks()) {
-        m_core.command(kStop);
+    const int track = m_player.programList.selectedText().toInt();
+    if (track > m_player.device.trackCount()) {
+        m_player.command(kStop);
         return;
     }
     playTrack(track);
@@ -155,7 +155,7 @@ void Sequencing::playSelectedEntry()
 
 void Sequencing::playTrack(int track)
 {
-    m_core.MMC.setFrom(track);
-    m_core.MMC.setTrack(track);
-    m_core.command(kPlay);
+    m_player.device.setFrom(track);
+    m_player.device.setTrack(track);
+    m_player.command(kPlay);
 }

@@ -6,46 +6,46 @@
 StatusTexts deriveStatusTexts(qint32 position, qint32 length, qint32 trackLength, qint32 tracks)
 {
     StatusTexts t;
-    t.PosHex = hex8(position);
-    t.LenHex = hex8(length);
+    t.positionHex = hex8(position);
+    t.lengthHex = hex8(length);
     setTrackLength(t, trackLength);
-    t.TrNo = dec2(t.PosHex, 7);
-    t.TrCnt = twoDigits(tracks);
-    t.PosMin = dec2(t.PosHex, 5);
-    t.PosSec = dec2(t.PosHex, 3);
-    t.LenMin = dec2(t.LenHex, 7);
-    t.LenSec = dec2(t.LenHex, 5);
+    t.trackText = dec2(t.positionHex, 7);
+    t.trackCountText = twoDigits(tracks);
+    t.elapsedMinutes = dec2(t.positionHex, 5);
+    t.elapsedSeconds = dec2(t.positionHex, 3);
+    t.discMinutes = dec2(t.lengthHex, 7);
+    t.discSeconds = dec2(t.lengthHex, 5);
     return t;
 }
 
 void setTrackLength(StatusTexts &texts, qint32 trackLength)
 {
-    texts.TrLenHex = hex8(trackLength);
-    texts.TrLenMin = dec2(texts.TrLenHex, 7);
-    texts.TrLenSec = dec2(texts.TrLenHex, 5);
+    texts.trackLengthHex = hex8(trackLength);
+    texts.trackMinutes = dec2(texts.trackLengthHex, 7);
+    texts.trackSeconds = dec2(texts.trackLengthHex, 5);
 }
 
 void splitTrackLengthDigits(const StatusTexts &texts, DigitVariables &digits)
 {
-    digits.TlmD1 = digitAt(texts.TrLenMin, 0);
-    digits.TlmD2 = digitAt(texts.TrLenMin, 1);
-    digits.TlsD1 = digitAt(texts.TrLenSec, 0);
-    digits.TlsD2 = digitAt(texts.TrLenSec, 1);
+    digits.trackMinuteTens = digitAt(texts.trackMinutes, 0);
+    digits.trackMinuteUnits = digitAt(texts.trackMinutes, 1);
+    digits.trackSecondTens = digitAt(texts.trackSeconds, 0);
+    digits.trackSecondUnits = digitAt(texts.trackSeconds, 1);
 }
 
 void splitDigits(const StatusTexts &texts, DigitVariables &digits)
 {
-    digits.TrD1 = digitAt(texts.TrNo, 0);
-    digits.TrD2 = digitAt(texts.TrNo, 1);
-    digits.PmD1 = digitAt(texts.PosMin, 0);
-    digits.PmD2 = digitAt(texts.PosMin, 1);
-    digits.PsD1 = digitAt(texts.PosSec, 0);
-    digits.PsD2 = digitAt(texts.PosSec, 1);
+    digits.trackTens = digitAt(texts.trackText, 0);
+    digits.trackUnits = digitAt(texts.trackText, 1);
+    digits.elapsedMinuteTens = digitAt(texts.elapsedMinutes, 0);
+    digits.elapsedMinuteUnits = digitAt(texts.elapsedMinutes, 1);
+    digits.elapsedSecondTens = digitAt(texts.elapsedSeconds, 0);
+    digits.elapsedSecondUnits = digitAt(texts.elapsedSeconds, 1);
     splitTrackLengthDigits(texts, digits);
-    digits.TcD1 = digitAt(texts.TrCnt, 0);
-    digits.TcD2 = qint16(digitAt(texts.TrCnt, texts.TrCnt.size() - 1).digitValue());
-    digits.LmD1 = digitAt(texts.LenMin, 0);
-    digits.LmD2 = digitAt(texts.LenMin, 1);
-    digits.LsD1 = digitAt(texts.LenSec, 0);
-    digits.LsD2 = digitAt(texts.LenSec, 1);
+    digits.trackCountTens = digitAt(texts.trackCountText, 0);
+    digits.trackCountUnits = qint16(digitAt(texts.trackCountText, texts.trackCountText.size() - 1).digitValue());
+    digits.discMinuteTens = digitAt(texts.discMinutes, 0);
+    digits.discMinuteUnits = digitAt(texts.discMinutes, 1);
+    digits.discSecondTens = digitAt(texts.discSeconds, 0);
+    digits.discSecondUnits = digitAt(texts.discSeconds, 1);
 }

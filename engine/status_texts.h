@@ -8,11 +8,11 @@
 // What one status update reads from the device, as the texts it derives:
 // the raw values in hexadecimal and their bytes as two-digit numbers.
 struct StatusTexts {
-    QString PosHex, LenHex, TrLenHex;
-    QString TrNo, TrCnt;
-    QString PosMin, PosSec;
-    QString LenMin, LenSec;
-    QString TrLenMin, TrLenSec;
+    QString positionHex, lengthHex, trackLengthHex;
+    QString trackText, trackCountText;
+    QString elapsedMinutes, elapsedSeconds;
+    QString discMinutes, discSeconds;
+    QString trackMinutes, trackSeconds;
 };
 
 // Position packs track, minutes, seconds, frames from the lowest byte;

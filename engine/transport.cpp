@@ -11,128 +11,128 @@ constexpr std::array<int, 4> kSeekMs{-10000, -5000, 5000, 10000};
 constexpr int kFirstSeekButton = 6;
 }  // namespace
 
-void Transport::ContP(int index)
+void Transport::pressTransportButton(int index)
 {
     switch (index) {
-    case 0: DoPrev(); break;
-    case 1: DoNext(); break;
-    case 2: DoPlay(); break;
-    case 3: DoPause(); break;
-    case 4: DoStop(); break;
-    case 5: DoEject(); break;
+    case 0: previous(); break;
+    case 1: next(); break;
+    case 2: play(); break;
+    case 3: pause(); break;
+    case 4: stop(); break;
+    case 5: eject(); break;
     default:
         if (index >= kFirstSeekButton && index < kFirstSeekButton + int(kSeekMs.size()))
             seekBy(kSeekMs[size_t(index - kFirstSeekButton)]);
     }
 }
 
-void Transport::DoPrev() { stepTrack("prev", 2); }
+void Transport::previous() { stepTrack("prev", 2); }
 
-void Transport::DoNext() { stepTrack("next", 1); }
+void Transport::next() { stepTrack("next", 1); }
 
 // Without a program the device's own track rule applies; a program steps
-// through List1 instead and never asks the device for its neighbour.
+// through the program list instead and never asks the device for its neighbour.
 void Transport::stepTrack(const char *deviceCommand, int pgmDir)
 {
     if (!m_core.hasDisc())
         return;
     PlayerState &s = m_core.state;
-    if (s.PgmPlay == 0) {
+    if (!s.programReserved) {
         m_core.command(QLatin1String(deviceCommand));
-    } else if (s.PgmPlay == 1) {
-        s.PgmDir = qint16(pgmDir);
-        m_core.sequencing().StepPgm();
+    } else if (s.programReserved) {
+        s.programDirection = qint16(pgmDir);
+        m_core.sequencing().stepProgram();
     }
-    s.RepTr = m_core.MMC.Track();
+    s.repeatTrack = m_core.device.track();
 }
 
 // No From: the device starts where it stands, which after a pause is the
 // paused frame and after a stop the start of the track.
-void Transport::DoPlay()
+void Transport::play()
 {
     if (!m_core.hasDisc())
         return;
     m_core.command(QStringLiteral("play"));
     PlayerState &s = m_core.state;
-    s.RepTr = m_core.MMC.Track();
-    s.Stp = 0;
-    s.Ply = 1;
-    s.Pose = 0;
+    s.repeatTrack = m_core.device.track();
+    s.stoppedByUser = false;
+    s.playWanted = true;
+    s.pausedByUser = false;
 }
 
-// Not a toggle: a paused disc resumes through DoPlay.
-void Transport::DoPause()
+// Not a toggle: a paused disc resumes through play.
+void Transport::pause()
 {
-    if (!m_core.hasDisc() || m_core.MMC.Mode() != CdAudioControl::ModePlaying)
+    if (!m_core.hasDisc() || m_core.device.mode() != CdAudioControl::ModePlaying)
         return;
     m_core.command(QStringLiteral("pause"));
-    m_core.state.Ply = 0;
-    m_core.state.Pose = 1;
+    m_core.state.playWanted = false;
+    m_core.state.pausedByUser = true;
 }
 
 // Stopped at the start of a track, so that a later play starts there.
-void Transport::DoStop()
+void Transport::stop()
 {
     if (!m_core.hasDisc())
         return;
     m_core.command(QStringLiteral("prev"));
     m_core.command(QStringLiteral("stop"));
     PlayerState &s = m_core.state;
-    s.Stp = 1;
-    s.Pose = 0;
-    s.Ply = 0;
+    s.stoppedByUser = true;
+    s.pausedByUser = false;
+    s.playWanted = false;
 }
 
 // Drops any program without asking; the open timer finds the next disc.
-void Transport::DoEject()
+void Transport::eject()
 {
     if (!m_core.hasDisc())
         return;
-    m_core.MMC.setTrack(1);
-    m_core.MMC.setFrom(1);
+    m_core.device.setTrack(1);
+    m_core.device.setFrom(1);
     m_core.command(QStringLiteral("stop"));
     m_core.command(QStringLiteral("eject"));
     m_core.resetForNoDisc();
-    m_core.MMC.setUpdateInterval(0);
-    m_core.Timer1.setInterval(kReopenAfterEjectMs);
+    m_core.device.setUpdateInterval(0);
+    m_core.openTimer.setInterval(kReopenAfterEjectMs);
 }
 
 // The sum wraps as a 32-bit value would; whatever it lands on is the
 // device's to judge, so no disc check either.
 void Transport::seekBy(int ms)
 {
-    CdAudioControl &mmc = m_core.MMC;
+    CdAudioControl &mmc = m_core.device;
     mmc.setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
-    const qint32 target = qint32(quint32(mmc.Position()) + quint32(ms));
+    const qint32 target = qint32(quint32(mmc.position()) + quint32(ms));
     mmc.setFrom(target);
     m_core.command(QStringLiteral("play"));
     mmc.setTimeFormat(CdAudioControl::TimeFormatTmsf);
 }
 
-void Transport::Repeat()
+void Transport::cycleRepeat()
 {
     if (m_core.hasDisc())
         nextMode();
-    m_core.state.RepTr = m_core.Text1.text().toInt();
+    m_core.state.repeatTrack = m_core.trackField.text().toInt();
 }
 
 void Transport::nextMode()
 {
     PlayerState &s = m_core.state;
-    if (s.PgmPlay == 0 && (s.B == ModeNormal || s.B == ModeTrackRepeat || s.B == ModeDiscRepeat))
-        s.B = s.B == ModeDiscRepeat ? qint16(ModeNormal) : qint16(s.B + 1);
-    else if (s.PgmPlay == 1 && (s.B == ModeProgram || s.B == ModeProgramRepeat))
-        s.B = s.B == ModeProgram ? ModeProgramRepeat : ModeProgram;
+    if (!s.programReserved && (s.playMode == ModeNormal || s.playMode == ModeTrackRepeat || s.playMode == ModeDiscRepeat))
+        s.playMode = s.playMode == ModeDiscRepeat ? qint16(ModeNormal) : qint16(s.playMode + 1);
+    else if (s.programReserved && (s.playMode == ModeProgram || s.playMode == ModeProgramRepeat))
+        s.playMode = s.playMode == ModeProgram ? ModeProgramRepeat : ModeProgram;
 }
 
-void Transport::ToggleMute()
+void Transport::toggleMute()
 {
     PlayerState &s = m_core.state;
-    if (s.Mute == 0) {
-        m_core.MMC.setSilent(true);
-        s.Mute = 1;
-    } else if (s.Mute == 1) {
-        m_core.MMC.setSilent(false);
-        s.Mute = 0;
+    if (!s.muted) {
+        m_core.device.setSilent(true);
+        s.muted = true;
+    } else if (s.muted) {
+        m_core.device.setSilent(false);
+        s.muted = false;
     }
 }

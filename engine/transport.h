@@ -15,24 +15,24 @@ public:
 
     explicit Transport(PlayerCore &core) : m_core(core) {}
 
-    // The command of the transport button with this index: 0 DoPrev,
-    // 1 DoNext, 2 DoPlay, 3 DoPause, 4 DoStop, 5 DoEject, 6 to 9 the
+    // The command of the transport button with this index: 0 previous,
+    // 1 next, 2 play, 3 pause, 4 stop, 5 eject, 6 to 9 the
     // relative seeks by -10 s, -5 s, +5 s and +10 s.
-    void ContP(int index);
+    void pressTransportButton(int index);
 
-    void DoPrev();
-    void DoNext();
-    void DoPlay();
-    void DoPause();
-    void DoStop();
-    void DoEject();
+    void previous();
+    void next();
+    void play();
+    void pause();
+    void stop();
+    void eject();
     // Plays from the heard position moved by ms, unclamped; no state change.
     void seekBy(int ms);
     // The repeat button: the next play mode within the normal or the
-    // program modes; RepTr takes the current track in any case.
-    void Repeat();
-    // The mute button: toggles Silent and Mute together.
-    void ToggleMute();
+    // program modes; repeatTrack takes the current track in any case.
+    void cycleRepeat();
+    // The mute button: toggles the device's silence and the muted flag together.
+    void toggleMute();
 
 private:
     void stepTrack(const char *deviceCommand, int pgmDir);

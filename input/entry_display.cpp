@@ -9,15 +9,15 @@ EntryDisplay::EntryDisplay(MainSkin &skin) : m_skin(skin) {}
 
 void EntryDisplay::clear()
 {
-    setPair(m_skin.PluN, QString());
-    setPair(m_skin.ContTr, QString());
+    setPair(m_skin.entryPlus, QString());
+    setPair(m_skin.entryDigits, QString());
 }
 
-void EntryDisplay::showPlus() { setPair(m_skin.PluN, QStringLiteral("+")); }
+void EntryDisplay::showPlus() { setPair(m_skin.entryPlus, QStringLiteral("+")); }
 
-void EntryDisplay::showDigits(const QString &digits) { setPair(m_skin.ContTr, digits); }
+void EntryDisplay::showDigits(const QString &digits) { setPair(m_skin.entryDigits, digits); }
 
-QString EntryDisplay::digits() const { return m_skin.ContTr[0]->text(); }
+QString EntryDisplay::digits() const { return m_skin.entryDigits[0]->text(); }
 
 void EntryDisplay::setPair(QLabel *const (&pair)[2], const QString &caption)
 {

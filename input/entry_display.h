@@ -16,7 +16,7 @@ public:
     void clear();
     void showPlus();
     void showDigits(const QString &digits);
-    // What ContTr shows; empty while no digit is on display.
+    // What entryDigits shows; empty while no digit is on display.
     QString digits() const;
 
 private:

@@ -39,7 +39,7 @@ bool KeyboardControl::eventFilter(QObject *watched, QEvent *event)
         return false;
     bool taken = false;
     for (QChar key : static_cast<QKeyEvent *>(event)->text())
-        taken = Form_KeyPress(key) || taken;
+        taken = typeCharacter(key) || taken;
     return taken;
 }
 
@@ -53,7 +53,7 @@ bool KeyboardControl::isOnWindow(QObject *object) const
     return widget->window() == m_window && widget->isEnabled();
 }
 
-bool KeyboardControl::Form_KeyPress(QChar key)
+bool KeyboardControl::typeCharacter(QChar key)
 {
     const char typed = key.toLatin1();
     if (!inKeyTable(typed))
@@ -64,7 +64,7 @@ bool KeyboardControl::Form_KeyPress(QChar key)
     case '+': m_entry.plusKey(); break;
     case 'p': case 'P': m_targets.openProgramEditor(); break;
     case 'r': case 'R': repeatKey(); break;
-    case 's': case 'S': m_transport.ToggleMute(); break;
+    case 's': case 'S': m_transport.toggleMute(); break;
     case 'd': case 'D': m_targets.cancelReservation(); break;
     case 'v': case 'V': m_targets.showProductInformation(); break;
     default: m_entry.digitKey(key);
@@ -76,9 +76,9 @@ bool KeyboardControl::Form_KeyPress(QChar key)
 // repeat track as it was, since the program decides what plays next.
 void KeyboardControl::repeatKey()
 {
-    const int repeatTrack = m_core.state.RepTr;
-    const bool programPlay = m_core.state.PgmPlay == 1;
-    m_transport.Repeat();
+    const int repeatTrack = m_core.state.repeatTrack;
+    const bool programPlay = m_core.state.programReserved;
+    m_transport.cycleRepeat();
     if (programPlay)
-        m_core.state.RepTr = repeatTrack;
+        m_core.state.repeatTrack = repeatTrack;
 }

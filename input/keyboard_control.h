@@ -24,7 +24,7 @@ public:
 
     // The window's key-press for one typed character; false when the
     // character is not a key of the table.
-    bool Form_KeyPress(QChar key);
+    bool typeCharacter(QChar key);
 
     TrackEntry &entry() { return m_entry; }
 

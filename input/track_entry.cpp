@@ -10,9 +10,9 @@ const QString TrackEntry::kProgramPlayMessage = QStringLiteral(
 // The entry timer runs on the clock of the open timer, so a test that
 // steps one steps both.
 TrackEntry::TrackEntry(PlayerCore &core, MainSkin &skin, KeyboardTargets &targets, QObject *parent)
-    : QObject(parent), Timer2(core.Timer1.clock()), m_core(core), m_display(skin), m_targets(targets)
+    : QObject(parent), entryTimer(core.openTimer.clock()), m_core(core), m_display(skin), m_targets(targets)
 {
-    connect(&Timer2, &ClockTimer::timeout, this, &TrackEntry::Timer2_Timer);
+    connect(&entryTimer, &ClockTimer::timeout, this, &TrackEntry::onEntryTimer);
 }
 
 // While a program is reserved a typed track would fight the program, so
@@ -20,11 +20,11 @@ TrackEntry::TrackEntry(PlayerCore &core, MainSkin &skin, KeyboardTargets &target
 void TrackEntry::digitKey(QChar digit)
 {
     restartCount();
-    if (m_core.state.PgmPlay == 1) {
+    if (m_core.state.programReserved) {
         m_targets.showMessage(kProgramPlayMessage);
         return;
     }
-    if (PlusIn != 1) {
+    if (plusTyped != 1) {
         m_display.clear();
         InTr = QLatin1Char('0') + digit;
         applyEntry();
@@ -41,18 +41,18 @@ void TrackEntry::plusKey()
 {
     restartCount();
     m_display.clear();
-    if (m_core.state.PgmPlay == 1) {
+    if (m_core.state.programReserved) {
         m_targets.showMessage(kProgramPlayMessage);
         return;
     }
     m_display.showPlus();
-    PlusIn = 1;
+    plusTyped = 1;
 }
 
 void TrackEntry::restartCount()
 {
     InSec = 0;
-    Timer2.setInterval(kTickMs);
+    entryTimer.setInterval(kTickMs);
 }
 
 // A number that is not on the disc plays nothing, but is still shown and
@@ -62,24 +62,24 @@ void TrackEntry::applyEntry()
     m_display.showDigits(InTr);
     const int track = InTr.toInt();
     PlayerState &s = m_core.state;
-    s.RepTr = track;
-    if (track != 0 && track <= m_core.MMC.Tracks()) {
-        m_core.MMC.setFrom(track);
-        m_core.MMC.setTrack(track);
+    s.repeatTrack = track;
+    if (track != 0 && track <= m_core.device.trackCount()) {
+        m_core.device.setFrom(track);
+        m_core.device.setTrack(track);
         m_core.command(QStringLiteral("play"));
-        s.Stp = 0;
-        s.Ply = 1;
-        s.Pose = 0;
+        s.stoppedByUser = false;
+        s.playWanted = true;
+        s.pausedByUser = false;
     }
-    PlusIn = 0;
+    plusTyped = 0;
 }
 
-void TrackEntry::Timer2_Timer()
+void TrackEntry::onEntryTimer()
 {
     ++InSec;
     if (InSec < kTicksShown)
         return;
     m_display.clear();
-    PlusIn = 0;
-    Timer2.stop();
+    plusTyped = 0;
+    entryTimer.stop();
 }

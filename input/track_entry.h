@@ -27,14 +27,14 @@ public:
     void plusKey();
 
     QString InTr;       // the two digits last applied
-    qint16 PlusIn = 0;  // 1 after "+": the next two digits form one number
+    qint16 plusTyped = 0;  // 1 after "+": the next two digits form one number
     qint16 InSec = 0;   // entry timer ticks since the last entry key
-    ClockTimer Timer2;  // the entry timer; interval 0 while idle
+    ClockTimer entryTimer;  // the entry timer; interval 0 while idle
 
 private:
     void restartCount();
     void applyEntry();
-    void Timer2_Timer();
+    void onEntryTimer();
 
     PlayerCore &m_core;
     EntryDisplay m_display;

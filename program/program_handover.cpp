@@ -9,17 +9,17 @@ bool reserveProgram(PlayerCore &core, const QStringList &entries)
     // The disc may have gone while the editor was open.
     if (entries.isEmpty() || !core.hasDisc())
         return false;
-    core.List1.clear();
+    core.programList.clear();
     for (const QString &entry : entries)
-        core.List1.add(entry);
+        core.programList.add(entry);
     PlayerState &s = core.state;
-    s.B = ModeProgram;
-    s.LstCnt = 0;
-    core.List1.setListIndex(0);
+    s.playMode = ModeProgram;
+    s.programIndex = 0;
+    core.programList.setListIndex(0);
     core.sequencing().playSelectedEntry();
-    s.PgmPlay = 1;
-    s.Pose = 0;
-    s.Stp = 0;
-    s.Ply = 1;
+    s.programReserved = true;
+    s.pausedByUser = false;
+    s.stoppedByUser = false;
+    s.playWanted = true;
     return true;
 }

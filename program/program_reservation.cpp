@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program_reservation.h"
 
-#include "form2.h"
+#include "program_editor.h"
 #include "message_box.h"
 #include "player_core.h"
 
@@ -23,9 +23,9 @@ void ProgramReservation::openEditor()
 {
     m_mainWindow.setEnabled(false);
     if (!m_editor) {
-        m_editor = new Form2(m_core, m_mainWindow);
+        m_editor = new ProgramEditor(m_core, m_mainWindow);
         // A closing editor is deleted later; it counts as gone at once.
-        QObject::connect(m_editor, &Form2::closed, m_editor, [this] { m_editor.clear(); });
+        QObject::connect(m_editor, &ProgramEditor::closed, m_editor, [this] { m_editor.clear(); });
         // Kept above the main window without becoming its child, which
         // would disable it along with the main window.
         m_editor->winId();
@@ -40,20 +40,20 @@ void ProgramReservation::openEditor()
 void ProgramReservation::cancelReservation()
 {
     PlayerState &s = m_core.state;
-    if (s.PgmPlay != 1)
+    if (!s.programReserved)
         return;
     if (!messageBoxes().ask(&m_mainWindow, kCancelQuestion, MessageBoxes::Icon::Exclamation))
         return;
-    s.PgmPlay = 0;
-    m_core.List1.clear();
-    s.B = ModeNormal;
+    s.programReserved = false;
+    m_core.programList.clear();
+    s.playMode = ModeNormal;
     m_core.command(QStringLiteral("stop"));
     m_core.command(QStringLiteral("prev"));
-    s.Stp = 1;
-    s.Ply = 0;
+    s.stoppedByUser = true;
+    s.playWanted = false;
 }
 
-Form2 *ProgramReservation::editor() const { return m_editor.data(); }
+ProgramEditor *ProgramReservation::editor() const { return m_editor.data(); }
 
 void ProgramReservation::closeEditor()
 {

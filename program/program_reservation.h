@@ -3,7 +3,7 @@
 
 #include <QPointer>
 
-class Form2;
+class ProgramEditor;
 class PlayerCore;
 class QWidget;
 
@@ -23,12 +23,12 @@ public:
     void cancelReservation();
 
     // The open editor, or nullptr.
-    Form2 *editor() const;
+    ProgramEditor *editor() const;
     // Closes an open editor as its cancel button would.
     void closeEditor();
 
 private:
     PlayerCore &m_core;
     QWidget &m_mainWindow;
-    QPointer<Form2> m_editor;
+    QPointer<ProgramEditor> m_editor;
 };

@@ -3,10 +3,10 @@
 
 #include <QGuiApplication>
 
-void trackActivation(QObject *context, qint16 &KeyBrd)
+void trackActivation(QObject *context, bool &appActive)
 {
     QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, context,
-                     [&KeyBrd](Qt::ApplicationState state) {
-                         KeyBrd = state == Qt::ApplicationActive ? 1 : 0;
+                     [&appActive](Qt::ApplicationState state) {
+                         appActive = state == Qt::ApplicationActive;
                      });
 }

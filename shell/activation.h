@@ -5,6 +5,6 @@
 
 class QObject;
 
-// Keeps KeyBrd at 1 while this application is the active one and at 0
+// Keeps appActive true while this application is the active one and false
 // while another is, for as long as context lives.
-void trackActivation(QObject *context, qint16 &KeyBrd);
+void trackActivation(QObject *context, bool &appActive);

@@ -2,7 +2,7 @@
 #include "command_line.h"
 #include "exit_deadline.h"
 #include "file_names.h"
-#include "form1.h"
+#include "main_window.h"
 #include "mpris_service.h"
 #include "single_instance.h"
 #include "window_system.h"
@@ -69,7 +69,7 @@ int main(int argc, char *argv[])
 
     CdAudioControl::Options device;
     device.device = commandLine.device;
-    Form1 form(device);
+    MainWindow form(device);
     MprisService mpris(form.core(), form.transport(), form);
     mpris.registerOn(QDBusConnection::sessionBus());
     const int status = app.exec();

@@ -57,8 +57,8 @@ void WindowPosition::read(QWidget &window, PlayerState &state) const
         window.move(centredOnPrimaryScreen(window.size()));
         return;
     }
-    state.FItiX = saved->x();
-    state.FItiY = saved->y();
+    state.savedLeftTwips = saved->x();
+    state.savedTopTwips = saved->y();
     const QPoint place = pixelsOf(*saved);
     if (!visibleOnAnyScreen(QRect(place, window.size()), screenAreas())) {
         sayAtStart(QStringLiteral("the position in %1 lies off every screen; the window starts centred").arg(m_path));

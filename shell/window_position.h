@@ -19,7 +19,7 @@ public:
     WindowPosition();
 
     // Moves the window to where it was left, keeping the values read in
-    // FItiX and FItiY. Without a usable file, or where the window would
+    // savedLeftTwips and savedTopTwips. Without a usable file, or where the window would
     // lie off every screen, the window starts centred on the primary
     // screen, and stderr says why.
     void read(QWidget &window, PlayerState &state) const;

@@ -185,16 +185,16 @@ void TestMpris::methodsActAsTheButtons()
         const char *status;
     };
     const Step steps[] = {
-        {"Play", &Transport::DoPlay, "Playing"},     {"Next", &Transport::DoNext, "Playing"},
-        {"Pause", &Transport::DoPause, "Paused"},    {"PlayPause", &Transport::DoPlay, "Playing"},
-        {"Previous", &Transport::DoPrev, "Playing"}, {"Stop", &Transport::DoStop, "Stopped"},
+        {"Play", &Transport::play, "Playing"},     {"Next", &Transport::next, "Playing"},
+        {"Pause", &Transport::pause, "Paused"},    {"PlayPause", &Transport::play, "Playing"},
+        {"Previous", &Transport::previous, "Playing"}, {"Stop", &Transport::stop, "Stopped"},
     };
     for (const Step &step : steps) {
         call(step.method);
         (m_twin->transport.get()->*step.button)();
         bothUpdate(3);
         const PlayerState &a = m_bus->state(), &b = m_twin->state();
-        QVERIFY2(a.Ply == b.Ply && a.Stp == b.Stp && a.Pose == b.Pose && a.RepTr == b.RepTr, step.method);
+        QVERIFY2(a.playWanted == b.playWanted && a.stoppedByUser == b.stoppedByUser && a.pausedByUser == b.pausedByUser && a.repeatTrack == b.repeatTrack, step.method);
         QCOMPARE(m_bus->text1(), m_twin->text1());
         QCOMPARE(property("PlaybackStatus").toString(), QLatin1String(step.status));
     }
@@ -230,9 +230,9 @@ void TestMpris::loopStatusAndSeek()
 {
     startPlayer(m_disc);
     QVERIFY(setProperty("LoopStatus", QStringLiteral("Track")));
-    QCOMPARE(m_bus->state().B, qint16(ModeTrackRepeat));
+    QCOMPARE(m_bus->state().playMode, qint16(ModeTrackRepeat));
     QVERIFY(setProperty("LoopStatus", QStringLiteral("None")));
-    QCOMPARE(m_bus->state().B, qint16(ModeNormal));
+    QCOMPARE(m_bus->state().playMode, qint16(ModeNormal));
 
     call("Play");
     m_bus->update(2);
@@ -290,7 +290,7 @@ void TestMpris::volumeIsTheStreamsOwn()
     QFETCH(bool, beforeTheStream);
     startPlayer(m_disc);
     if (muted)
-        m_bus->transport->ToggleMute();
+        m_bus->transport->toggleMute();
     if (!beforeTheStream)
         call("Play");
     m_bus->update();
@@ -299,7 +299,7 @@ void TestMpris::volumeIsTheStreamsOwn()
     call("Play");
     m_bus->update();
     QCOMPARE(m_bus->capture.volume(), volume);
-    QCOMPARE(m_bus->mmc().Silent(), muted);
+    QCOMPARE(m_bus->mmc().silent(), muted);
 }
 
 void TestMpris::canGoFollowsWhatTheButtonsDo_data()
@@ -328,14 +328,14 @@ void TestMpris::canGoFollowsWhatTheButtonsDo()
     ChangeListener listener;
     listen(listener);
     PlayerCore &core = *m_bus->core;
-    core.state.B = qint16(mode);
+    core.state.playMode = qint16(mode);
     call("Play");
     m_bus->update();
     if (!program.isEmpty()) {
         for (int track : program)
-            core.List1.add(QStringLiteral("%1").arg(track, 2, 10, QLatin1Char('0')));
-        core.List1.setListIndex(0);
-        core.state.PgmPlay = 1;
+            core.programList.add(QStringLiteral("%1").arg(track, 2, 10, QLatin1Char('0')));
+        core.programList.setListIndex(0);
+        core.state.programReserved = true;
         core.sequencing().playSelectedEntry();
     }
     for (int i = 0; i < nexts; ++i)

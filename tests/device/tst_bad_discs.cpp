@@ -171,12 +171,12 @@ void BadDiscTest::nothingToPlayReadsAsTrackZero()
         rig.open();
         rig.clock.advance(500);
     }
-    QCOMPARE(rig.MMC->Position(), 0);
-    QCOMPARE(rig.MMC->Tracks(), 0);
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeNotReady));
-    rig.MMC->Command("play");
-    rig.MMC->Command("next");
-    rig.MMC->Command("eject");
+    QCOMPARE(rig.device->position(), 0);
+    QCOMPARE(rig.device->trackCount(), 0);
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeNotReady));
+    rig.device->command("play");
+    rig.device->command("next");
+    rig.device->command("eject");
     rig.clock.advance(500);
     QCOMPARE(rig.capture.frames(), qint64(0));
 
@@ -193,8 +193,8 @@ void BadDiscTest::cueNamingAnotherBinPlaysThatBin()
     DiscRig rig(writeDisc("renamed", layout));
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Tracks(), 2);
-    rig.MMC->Command("play");
+    QCOMPARE(rig.device->trackCount(), 2);
+    rig.device->command("play");
     rig.runUntilStopped(5000);
     const auto runs = capturedRuns(rig.capture.data());
     QVERIFY2(runs.size() == 1 && runs[0].first == 0 && runs[0].count == 150 * kFrames,
@@ -243,7 +243,7 @@ void BadDiscTest::cuesAsPeopleHaveThemPlayWhole()
     StderrCapture err;
     DiscRig rig(cue);
     rig.openAndPlay();
-    QCOMPARE(rig.MMC->Tracks(), 2);
+    QCOMPARE(rig.device->trackCount(), 2);
     rig.runUntilStopped(5000);
     const auto runs = capturedRuns(rig.capture.data());
     QVERIFY2(runs.size() == 1 && runs[0].first == 0 && runs[0].count == 160 * kFrames,
@@ -267,7 +267,7 @@ void BadDiscTest::tocOfSeveralFilesAndSilencePlaysInOrder()
                                   "TRACK AUDIO\nSILENCE 00:00:10\nSTART\nFILE \"split-2.raw\" SWAP 0\n");
     DiscRig rig(dir + "/split.toc");
     rig.openAndPlay();
-    QCOMPARE(rig.MMC->Tracks(), 2);
+    QCOMPARE(rig.device->trackCount(), 2);
     rig.runUntilStopped(5000);
     const auto runs = capturedRuns(rig.capture.data());
     QVERIFY2(runs.size() == 3 && runs[0].first == 0 && runs[0].count == 75 * kFrames
@@ -330,7 +330,7 @@ void BadDiscTest::namesNotUtf8AndAudioDatafilesPlayWhole()
     StderrCapture err;
     DiscRig rig(bytePath(dir, sheetName));
     rig.openAndPlay();
-    QCOMPARE(rig.MMC->Tracks(), int(sheet.count("TRACK ")));
+    QCOMPARE(rig.device->trackCount(), int(sheet.count("TRACK ")));
     rig.runUntilStopped(5000);
     const auto runs = capturedRuns(rig.capture.data());
     QVERIFY2(runs.size() == 1 && runs[0].first == 0 && runs[0].count == 150 * kFrames,
@@ -343,20 +343,20 @@ void BadDiscTest::ejectReleasesTheImageAndOpenReadsItAnew()
     DiscRig rig(cue);
     rig.openAndPlay();
     rig.clock.advance(1000);
-    rig.MMC->Command("stop");
-    rig.MMC->Command("eject");
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeOpen));
-    QCOMPARE(rig.MMC->Position(), 0);
-    QCOMPARE(rig.MMC->Tracks(), 0);
+    rig.device->command("stop");
+    rig.device->command("eject");
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeOpen));
+    QCOMPARE(rig.device->position(), 0);
+    QCOMPARE(rig.device->trackCount(), 0);
 
     writeDisc("swap", tracksOfSeconds({1, 1, 1, 1, 1}));  // another disc in its place
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Tracks(), 5);
-    QCOMPARE(rig.MMC->Position(), tmsf(1));
-    rig.MMC->Command("play");
+    QCOMPARE(rig.device->trackCount(), 5);
+    QCOMPARE(rig.device->position(), tmsf(1));
+    rig.device->command("play");
     rig.clock.advance(1200);
-    QCOMPARE(rig.MMC->Position(), tmsf(2, 0, 0, 15));
+    QCOMPARE(rig.device->position(), tmsf(2, 0, 0, 15));
 }
 
 void BadDiscTest::removedImageIsNoticedAndReturns()
@@ -368,13 +368,13 @@ void BadDiscTest::removedImageIsNoticedAndReturns()
     rig.clock.advance(400);
     QVERIFY(QFile::remove(QString::fromStdString(files.bin)));
     rig.clock.advance(500);
-    QCOMPARE(rig.MMC->Position(), 0);
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeNotReady));
+    QCOMPARE(rig.device->position(), 0);
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeNotReady));
 
     writeDisc("vanish", tracksOfSeconds({4, 4}));
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Tracks(), 2);
+    QCOMPARE(rig.device->trackCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(BadDiscTest)

@@ -75,15 +75,15 @@ void DrivePathTest::paranoiaPlaysTheDiscBitExactAndGapless()
     ImageDrive drive(threeTrackDisc());
     DiscRig rig(drive.path(), 0, &drive);
     rig.openAndPlay();
-    QCOMPARE(rig.MMC->Tracks(), 3);
+    QCOMPARE(rig.device->trackCount(), 3);
     rig.runUntilStopped(10000);
     compareRuns(capturedRuns(rig.capture.data()), {codedRun(0, 3 * kSectorsPerTrack)});
 
     // Seeks land on their frame, backwards as well as forwards.
     for (const int second : {1, 0}) {
         rig.capture.clear();
-        rig.MMC->setFrom(tmsf(2, 0, second));
-        rig.MMC->Command(QStringLiteral("play"));
+        rig.device->setFrom(tmsf(2, 0, second));
+        rig.device->command(QStringLiteral("play"));
         rig.runUntilStopped(10000);
         const qint64 from = kSectorsPerTrack + second * 75;
         compareRuns(capturedRuns(rig.capture.data()), {codedRun(from, 3 * kSectorsPerTrack - from)});
@@ -99,7 +99,7 @@ void DrivePathTest::dataTrackIsNeverPlayed()
     DiscRig rig(drive.path(), 0, &drive);
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Tracks(), 3);
+    QCOMPARE(rig.device->trackCount(), 3);
     rig.playTrack(2);
     rig.runUntilStopped(10000);
     compareRuns(capturedRuns(rig.capture.data()), {codedRun(kSectorsPerTrack, kSectorsPerTrack)});
@@ -128,10 +128,10 @@ void DrivePathTest::slowReadHoldsUpNeitherUpdatesNorCommands()
     ImageDrive drive(threeTrackDisc());
     drive.holdAt(100);
     DiscRig rig(drive.path(), 0, &drive, true);
-    QSignalSpy updates(rig.MMC.get(), &CdAudioControl::StatusUpdate);
+    QSignalSpy updates(rig.device.get(), &CdAudioControl::statusUpdate);
     rig.open();
-    QVERIFY(waitUntil([&] { return rig.MMC->Tracks() == 3; }));
-    rig.MMC->Command(QStringLiteral("play"));
+    QVERIFY(waitUntil([&] { return rig.device->trackCount() == 3; }));
+    rig.device->command(QStringLiteral("play"));
     rig.clock.advance(200);
     drive.waitUntilHeld();
 
@@ -140,18 +140,18 @@ void DrivePathTest::slowReadHoldsUpNeitherUpdatesNorCommands()
     for (int step = 0; step < 25; ++step)
         rig.clock.advance(200);
     QCOMPARE(updates.count(), 25);
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModePlaying));
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePlaying));
     QVERIFY(rig.positionMs() <= 100 * 1000 / 75);
-    rig.MMC->Command(QStringLiteral("pause"));
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModePaused));
-    rig.MMC->Command(QStringLiteral("play"));
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModePlaying));
+    rig.device->command(QStringLiteral("pause"));
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePaused));
+    rig.device->command(QStringLiteral("play"));
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePlaying));
 
     // Let go, the sound goes on from where it stood, nothing skipped.
     drive.release();
     QVERIFY(waitUntil([&] {
         rig.clock.advance(200);
-        return rig.MMC->Mode() != CdAudioControl::ModePlaying;
+        return rig.device->mode() != CdAudioControl::ModePlaying;
     }));
     compareRuns(soundRuns(rig.capture.data()), {codedRun(0, 3 * kSectorsPerTrack)});
 }
@@ -165,7 +165,7 @@ void DrivePathTest::emptyDriveAndDefaultDrive()
         DiscRig rig(QString(), 0, &drive);
         rig.open();
         rig.clock.advance(200);
-        QCOMPARE(rig.MMC->Position(), 0);
+        QCOMPARE(rig.device->position(), 0);
         QVERIFY(errors.text().contains("no CD drive found"));
     }
     drive.insert(scratchDir() + QStringLiteral("/no-such.cue"));
@@ -173,7 +173,7 @@ void DrivePathTest::emptyDriveAndDefaultDrive()
         DiscRig rig(drive.path(), 0, &drive);
         rig.open();
         rig.clock.advance(200);
-        QCOMPARE(rig.MMC->Position(), 0);
+        QCOMPARE(rig.device->position(), 0);
         QVERIFY(errors.text().contains("not a CD drive or a disc image that can be read"));
     }
     drive.setDefault(drive.path());
@@ -182,15 +182,15 @@ void DrivePathTest::emptyDriveAndDefaultDrive()
     DiscRig rig(QString(), 0, &drive);
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Position(), 0);
-    QCOMPARE(rig.MMC->Tracks(), 0);
+    QCOMPARE(rig.device->position(), 0);
+    QCOMPARE(rig.device->trackCount(), 0);
     QVERIFY(errors.text().contains("no disc in the drive"));
 
     drive.insert(disc);
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Tracks(), 3);
-    QCOMPARE(rig.MMC->Position(), tmsf(1));
+    QCOMPARE(rig.device->trackCount(), 3);
+    QCOMPARE(rig.device->position(), tmsf(1));
 }
 
 void DrivePathTest::mediaChangeMidPlayReadsAsTheNewDisc()
@@ -204,11 +204,11 @@ void DrivePathTest::mediaChangeMidPlayReadsAsTheNewDisc()
     // The drive is asked every half second; the player's open timer then
     // opens the new disc half a second later.
     rig.clock.advance(500);
-    QCOMPARE(rig.MMC->Position() & 0xff, 0);
+    QCOMPARE(rig.device->position() & 0xff, 0);
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Tracks(), 5);
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.device->trackCount(), 5);
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeStopped));
 }
 
 void DrivePathTest::refusedEjectIsSaidAndThePlayerGoesOn()
@@ -218,8 +218,8 @@ void DrivePathTest::refusedEjectIsSaidAndThePlayerGoesOn()
     StderrCapture errors;
     DiscRig rig(drive.path(), 0, &drive);
     rig.openAndPlay();
-    rig.MMC->Command(QStringLiteral("stop"));
-    rig.MMC->Command(QStringLiteral("eject"));
+    rig.device->command(QStringLiteral("stop"));
+    rig.device->command(QStringLiteral("eject"));
     QCOMPARE(drive.ejects(), 1);
     QVERIFY(errors.text().contains("the tray could not be opened"));
 

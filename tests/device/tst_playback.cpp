@@ -74,11 +74,11 @@ void PlaybackTest::wholeDiscIsBitExact()
     DiscRig rig(viaToc ? QString::fromStdString(files.toc) : cue);
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeStopped));
-    rig.MMC->setFrom(dataFirst ? 2 : 1);
-    rig.MMC->Command("play");
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeStopped));
+    rig.device->setFrom(dataFirst ? 2 : 1);
+    rig.device->command("play");
     rig.runUntilStopped(60000);
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeStopped));
 
     QFile bin(QString::fromStdString(files.bin));
     QVERIFY(bin.open(QIODevice::ReadOnly));
@@ -91,33 +91,33 @@ void PlaybackTest::wholeDiscIsBitExact()
 void PlaybackTest::positionAndTrackFollowCommands()
 {
     DiscRig rig(writeDisc("three", tracksOfSeconds({10, 10, 10})));
-    QCOMPARE(rig.MMC->Position(), 0);  // nothing opened yet
+    QCOMPARE(rig.device->position(), 0);  // nothing opened yet
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Tracks(), 3);
-    QCOMPARE(rig.MMC->Position(), tmsf(1));
-    QCOMPARE(rig.MMC->Length(), qint32(30 << 8));  // 00:30:00 as minutes, seconds, frames
-    rig.MMC->setTrack(2);
-    QCOMPARE(rig.MMC->TrackLength(), qint32(10 << 8));
+    QCOMPARE(rig.device->trackCount(), 3);
+    QCOMPARE(rig.device->position(), tmsf(1));
+    QCOMPARE(rig.device->length(), qint32(30 << 8));  // 00:30:00 as minutes, seconds, frames
+    rig.device->setTrack(2);
+    QCOMPARE(rig.device->trackLength(), qint32(10 << 8));
 
-    rig.MMC->Command("play");
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModePlaying));
+    rig.device->command("play");
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePlaying));
     rig.clock.advance(1000);
     QCOMPARE(rig.positionMs(), qint64(1000));
-    QCOMPARE(rig.MMC->Position(), tmsf(1, 0, 1, 0));
+    QCOMPARE(rig.device->position(), tmsf(1, 0, 1, 0));
 
     // A play with a new start is reported at once, before any sound.
     rig.playTrack(3);
-    QCOMPARE(rig.MMC->Position(), tmsf(3));
-    QCOMPARE(rig.MMC->Track(), 3);
+    QCOMPARE(rig.device->position(), tmsf(3));
+    QCOMPARE(rig.device->track(), 3);
     rig.clock.advance(2400);
-    QCOMPARE(rig.MMC->Position(), tmsf(3, 0, 2, 30));
+    QCOMPARE(rig.device->position(), tmsf(3, 0, 2, 30));
 
-    rig.MMC->Command("stop");
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeStopped));
+    rig.device->command("stop");
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeStopped));
     const qint64 frames = rig.capture.frames();
     rig.clock.advance(1000);
-    QCOMPARE(rig.MMC->Position(), tmsf(3, 0, 2, 30));
+    QCOMPARE(rig.device->position(), tmsf(3, 0, 2, 30));
     QCOMPARE(rig.capture.frames(), frames);
 }
 
@@ -129,34 +129,34 @@ void PlaybackTest::prevAndNextAtBothEnds()
     rig.playTrack(2);
     rig.clock.advance(4000);
 
-    rig.MMC->Command("prev");  // more than three seconds in: start of this track
-    QCOMPARE(rig.MMC->Position(), tmsf(2));
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModePlaying));
+    rig.device->command("prev");  // more than three seconds in: start of this track
+    QCOMPARE(rig.device->position(), tmsf(2));
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePlaying));
     rig.clock.advance(2000);
-    rig.MMC->Command("prev");  // again within three seconds: the track before
-    QCOMPARE(rig.MMC->Position(), tmsf(1));
-    QCOMPARE(rig.MMC->Track(), 1);
+    rig.device->command("prev");  // again within three seconds: the track before
+    QCOMPARE(rig.device->position(), tmsf(1));
+    QCOMPARE(rig.device->track(), 1);
     rig.clock.advance(1000);
-    rig.MMC->Command("prev");  // the first track stays the first
-    QCOMPARE(rig.MMC->Position(), tmsf(1));
+    rig.device->command("prev");  // the first track stays the first
+    QCOMPARE(rig.device->position(), tmsf(1));
     rig.clock.advance(3000);
-    QCOMPARE(rig.MMC->Position(), tmsf(1, 0, 3, 0));
+    QCOMPARE(rig.device->position(), tmsf(1, 0, 3, 0));
 
-    rig.MMC->Command("next");
-    rig.MMC->Command("next");
-    rig.MMC->Command("next");
-    QCOMPARE(rig.MMC->Position(), tmsf(4));
+    rig.device->command("next");
+    rig.device->command("next");
+    rig.device->command("next");
+    QCOMPARE(rig.device->position(), tmsf(4));
     rig.clock.advance(1000);
-    rig.MMC->Command("next");  // at the last track: its start
-    QCOMPARE(rig.MMC->Position(), tmsf(4));
-    QCOMPARE(rig.MMC->Track(), 4);
+    rig.device->command("next");  // at the last track: its start
+    QCOMPARE(rig.device->position(), tmsf(4));
+    QCOMPARE(rig.device->track(), 4);
 
     // Moving while stopped keeps the device stopped.
-    rig.MMC->Command("stop");
+    rig.device->command("stop");
     rig.clock.advance(5000);
-    rig.MMC->Command("prev");
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeStopped));
-    QCOMPARE(rig.MMC->Position(), tmsf(4));
+    rig.device->command("prev");
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.device->position(), tmsf(4));
 
     // Every stretch heard was contiguous on the disc.
     for (const CapturedRun &run : capturedRuns(rig.capture.data()))
@@ -170,21 +170,21 @@ void PlaybackTest::millisecondSeeks()
     rig.clock.advance(4000);
 
     auto seek = [&](qint64 delta) {
-        rig.MMC->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
-        rig.MMC->setFrom(qint32(rig.MMC->Position() + delta));
-        rig.MMC->Command("play");
-        rig.MMC->setTimeFormat(CdAudioControl::TimeFormatTmsf);
+        rig.device->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
+        rig.device->setFrom(qint32(rig.device->position() + delta));
+        rig.device->command("play");
+        rig.device->setTimeFormat(CdAudioControl::TimeFormatTmsf);
     };
     seek(-10000);  // before the start: from the first track's start
     QCOMPARE(rig.positionMs(), qint64(0));
     rig.clock.advance(3000);
     seek(+10000);
     QCOMPARE(rig.positionMs(), qint64(13000));
-    QCOMPARE(rig.MMC->Position(), tmsf(2, 0, 3, 0));
-    QCOMPARE(rig.MMC->Track(), 2);
+    QCOMPARE(rig.device->position(), tmsf(2, 0, 3, 0));
+    QCOMPARE(rig.device->track(), 2);
     seek(+10000);  // past the end: nothing changes
     QCOMPARE(rig.positionMs(), qint64(13000));
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModePlaying));
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePlaying));
     rig.clock.advance(1000);
 
     // Each seek starts exactly at the frame asked for.
@@ -214,14 +214,14 @@ void PlaybackTest::pauseResumesAtTheExactFrame()
     rig.capture.setActLateFrames(late);
     rig.openAndPlay();
     rig.clock.advance(1234);
-    rig.MMC->Command("pause");
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModePaused));
+    rig.device->command("pause");
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePaused));
     rig.clock.advance(1000);
     const qint64 pausedMs = rig.positionMs();
     rig.clock.advance(4000);
     QCOMPARE(rig.positionMs(), pausedMs);
-    rig.MMC->Command("pause");  // pausing again changes nothing
-    rig.MMC->Command("play");
+    rig.device->command("pause");  // pausing again changes nothing
+    rig.device->command("play");
     rig.clock.advance(1000);
 
     // One unbroken run of the disc, however long the pause was.
@@ -242,11 +242,11 @@ void PlaybackTest::boundaryUpdateComesBeforeTheNewTrack()
     DiscRig rig(writeDisc("boundary", tracksOfSeconds({3, 3})));
     rig.open();
     QList<QPair<qint64, qint32>> updates;
-    QObject::connect(rig.MMC.get(), &CdAudioControl::StatusUpdate, [&] {
-        updates.append({rig.clock.nowMs(), rig.MMC->Position()});
+    QObject::connect(rig.device.get(), &CdAudioControl::statusUpdate, [&] {
+        updates.append({rig.clock.nowMs(), rig.device->position()});
     });
     rig.clock.advance(200);
-    rig.MMC->Command("play");
+    rig.device->command("play");
     rig.clock.advance(3100);
 
     // Regular updates at 200 ms steps, then one at the track start itself.
@@ -270,12 +270,12 @@ void PlaybackTest::playAtBoundaryTakesOverSeamlessly()
     rig.open();
     // Track repeat done the way the player does it: at the update that
     // first sees track 2, play track 1 again.
-    QObject::connect(rig.MMC.get(), &CdAudioControl::StatusUpdate, [&] {
-        if ((rig.MMC->Position() & 0xFF) == 2)
+    QObject::connect(rig.device.get(), &CdAudioControl::statusUpdate, [&] {
+        if ((rig.device->position() & 0xFF) == 2)
             rig.playTrack(1);
     });
     rig.clock.advance(200);
-    rig.MMC->Command("play");
+    rig.device->command("play");
     rig.clock.advance(7000);
 
     const qint64 trackFrames = 150 * kFrames;
@@ -292,17 +292,17 @@ void PlaybackTest::endOfDiscStopsAndPlayStartsAgain()
     DiscRig rig(writeDisc("end", tracksOfSeconds({2, 2})));
     rig.open();
     QList<qint32> modesAtUpdates;
-    QObject::connect(rig.MMC.get(), &CdAudioControl::StatusUpdate,
-                     [&] { modesAtUpdates.append(rig.MMC->Mode()); });
+    QObject::connect(rig.device.get(), &CdAudioControl::statusUpdate,
+                     [&] { modesAtUpdates.append(rig.device->mode()); });
     rig.clock.advance(200);
-    rig.MMC->Command("play");
+    rig.device->command("play");
     rig.clock.advance(4000);
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeStopped));
-    QCOMPARE(rig.MMC->Position(), tmsf(2, 0, 2, 0));
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.device->position(), tmsf(2, 0, 2, 0));
     QVERIFY(modesAtUpdates.contains(CdAudioControl::ModeStopped));
 
-    rig.MMC->Command("play");
-    QCOMPARE(rig.MMC->Position(), tmsf(1));
+    rig.device->command("play");
+    QCOMPARE(rig.device->position(), tmsf(1));
     rig.clock.advance(1000);
     const auto runs = capturedRuns(rig.capture.data());
     QCOMPARE(int(runs.size()), 2);
@@ -316,11 +316,11 @@ void PlaybackTest::fromPastTheDiscDoesNothing()
     DiscRig rig(writeDisc("pastend", layout));
     rig.open();
     rig.clock.advance(200);
-    QCOMPARE(rig.MMC->Tracks(), 2);
+    QCOMPARE(rig.device->trackCount(), 2);
     rig.playTrack(2);  // a data track with no audio after it
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeStopped));
     rig.playTrack(7);  // no such track
-    QCOMPARE(rig.MMC->Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModeStopped));
     rig.clock.advance(1000);
     QCOMPARE(rig.capture.frames(), qint64(0));
 }
@@ -330,15 +330,15 @@ void PlaybackTest::muteKeepsTheStreamGoing()
     DiscRig rig(writeDisc("mute", tracksOfSeconds({5})));
     rig.openAndPlay();
     rig.clock.advance(1000);
-    rig.MMC->setSilent(true);
+    rig.device->setSilent(true);
     rig.clock.advance(1000);
-    rig.MMC->setSilent(false);
+    rig.device->setSilent(false);
     rig.clock.advance(1000);
     const auto runs = capturedRuns(rig.capture.data());
     QCOMPARE(int(runs.size()), 3);
     QVERIFY(runs[1].silence);
     QCOMPARE(runs[2].first, runs[0].count + runs[1].count);
-    QCOMPARE(rig.MMC->Position(), tmsf(1, 0, 3, 0));
+    QCOMPARE(rig.device->position(), tmsf(1, 0, 3, 0));
 }
 
 // With half a second buffered in the output, every command is heard at its
@@ -352,24 +352,24 @@ void PlaybackTest::deepBufferIsCutAtEachCommand()
     rig.openAndPlay();
     rig.clock.advance(1000);
     QCOMPARE(rig.positionMs(), qint64(1000));
-    rig.MMC->Command("next");
+    rig.device->command("next");
     rig.clock.advance(1000);
-    rig.MMC->Command("pause");
-    QCOMPARE(rig.MMC->Position(), tmsf(2, 0, 1, 0));
+    rig.device->command("pause");
+    QCOMPARE(rig.device->position(), tmsf(2, 0, 1, 0));
     rig.clock.advance(3000);
-    rig.MMC->Command("play");
+    rig.device->command("play");
     rig.clock.advance(1000);
-    rig.MMC->setSilent(true);
+    rig.device->setSilent(true);
     rig.clock.advance(1000);
-    rig.MMC->setSilent(false);
+    rig.device->setSilent(false);
     rig.clock.advance(500);
-    rig.MMC->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
-    rig.MMC->setFrom(25000);
-    rig.MMC->Command("play");
-    rig.MMC->setTimeFormat(CdAudioControl::TimeFormatTmsf);
+    rig.device->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
+    rig.device->setFrom(25000);
+    rig.device->command("play");
+    rig.device->setTimeFormat(CdAudioControl::TimeFormatTmsf);
     rig.clock.advance(500);
     QCOMPARE(rig.positionMs(), qint64(25500));
-    rig.MMC->Command("stop");
+    rig.device->command("stop");
     rig.clock.advance(1000);
 
     const std::vector<CapturedRun> expected = {

@@ -35,8 +35,8 @@ std::unique_ptr<CdAudioControl> SoundServerTest::realTimeControl(const QString &
     options.device = disc;
     auto control = std::make_unique<CdAudioControl>(options);
     control->setTimeFormat(CdAudioControl::TimeFormatTmsf);
-    control->Command("open");
-    (void)QTest::qWaitFor([&] { return control->Tracks() > 0; }, 10000);
+    control->command("open");
+    (void)QTest::qWaitFor([&] { return control->trackCount() > 0; }, 10000);
     return control;
 }
 
@@ -54,9 +54,9 @@ void SoundServerTest::sinkHearsAnExactRunOfTheDisc()
     // The monitor delivers silence once the recording stream is up.
     QVERIFY(parec.waitForReadyRead(10000));
 
-    auto MMC = realTimeControl(m_disc);
-    QVERIFY(MMC->Tracks() > 0);
-    MMC->Command("play");
+    auto device = realTimeControl(m_disc);
+    QVERIFY(device->trackCount() > 0);
+    device->command("play");
     // Record until two and a half seconds of the disc have been heard.
     QByteArray recorded;
     const qint64 wanted = 110250 * 4;
@@ -72,7 +72,7 @@ void SoundServerTest::sinkHearsAnExactRunOfTheDisc()
     }
     parec.kill();
     parec.waitForFinished();
-    QCOMPARE(MMC->outputName(), QStringLiteral("pulse"));
+    QCOMPARE(device->outputName(), QStringLiteral("pulse"));
 
     std::vector<CapturedRun> heard;
     for (const CapturedRun &r : capturedRuns(recorded))
@@ -83,18 +83,18 @@ void SoundServerTest::sinkHearsAnExactRunOfTheDisc()
     // starts mixing a new stream; from there on nothing is lost or repeated.
     QVERIFY2(heard[0].first < 2205, qPrintable(describeRuns(heard)));
     QVERIFY(heard[0].count * 4 >= wanted);
-    MMC->Command("close");
+    device->command("close");
 }
 
 void SoundServerTest::missingServerPlaysOnInSilence()
 {
     qputenv("PULSE_SERVER", QByteArray("unix:") + scratchDir().toUtf8() + "/no-server-here");
-    auto MMC = realTimeControl(m_disc);
-    QVERIFY(MMC->Tracks() > 0);
-    MMC->Command("play");
-    QTRY_COMPARE_WITH_TIMEOUT(MMC->outputName(), QStringLiteral("null"), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT((MMC->Position() >> 16 & 0xFF) >= 1, 10000);  // a second went by
-    QCOMPARE(MMC->Mode(), qint32(CdAudioControl::ModePlaying));
+    auto device = realTimeControl(m_disc);
+    QVERIFY(device->trackCount() > 0);
+    device->command("play");
+    QTRY_COMPARE_WITH_TIMEOUT(device->outputName(), QStringLiteral("null"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((device->position() >> 16 & 0xFF) >= 1, 10000);  // a second went by
+    QCOMPARE(device->mode(), qint32(CdAudioControl::ModePlaying));
 }
 
 void SoundServerTest::serverKilledDuringPlayIsRejoined()
@@ -102,25 +102,25 @@ void SoundServerTest::serverKilledDuringPlayIsRejoined()
     auto pulse = std::make_unique<PrivatePulse>();
     QVERIFY(pulse->start());
     qputenv("PULSE_SERVER", pulse->server().toUtf8());
-    auto MMC = realTimeControl(m_disc);
-    QVERIFY(MMC->Tracks() > 0);
-    MMC->Command("play");
-    QTRY_COMPARE_WITH_TIMEOUT(MMC->outputName(), QStringLiteral("pulse"), 10000);
-    MMC->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
-    QTRY_VERIFY_WITH_TIMEOUT(MMC->Position() >= 1000, 10000);
-    const qint32 beforeKill = MMC->Position();
+    auto device = realTimeControl(m_disc);
+    QVERIFY(device->trackCount() > 0);
+    device->command("play");
+    QTRY_COMPARE_WITH_TIMEOUT(device->outputName(), QStringLiteral("pulse"), 10000);
+    device->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
+    QTRY_VERIFY_WITH_TIMEOUT(device->position() >= 1000, 10000);
+    const qint32 beforeKill = device->position();
 
     pulse->kill();
-    QTRY_COMPARE_WITH_TIMEOUT(MMC->outputName(), QStringLiteral("null"), 10000);
-    QCOMPARE(MMC->Mode(), qint32(CdAudioControl::ModePlaying));
+    QTRY_COMPARE_WITH_TIMEOUT(device->outputName(), QStringLiteral("null"), 10000);
+    QCOMPARE(device->mode(), qint32(CdAudioControl::ModePlaying));
 
     // A new server on the same socket: the player finds it again.
     PrivatePulse again;
     qputenv("PULSE_SERVER", again.server().toUtf8());
     QVERIFY(again.start());
-    QTRY_COMPARE_WITH_TIMEOUT(MMC->outputName(), QStringLiteral("pulse"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(device->outputName(), QStringLiteral("pulse"), 10000);
     // The play goes on from what was heard last, not from where it began.
-    QVERIFY2(MMC->Position() >= beforeKill, qPrintable(QString::number(MMC->Position())));
+    QVERIFY2(device->position() >= beforeKill, qPrintable(QString::number(device->position())));
 }
 
 QTEST_GUILESS_MAIN(SoundServerTest)

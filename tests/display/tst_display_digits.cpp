@@ -23,12 +23,12 @@ DigitVariables digitsOf(const char *track, const char *elapsed, const char *trac
     // Times are given as "MMSS".
     auto c = [](char ch) { return QLatin1Char(ch); };
     DigitVariables d;
-    d.TrD1 = c(track[0]), d.TrD2 = c(track[1]);
-    d.PmD1 = c(elapsed[0]), d.PmD2 = c(elapsed[1]), d.PsD1 = c(elapsed[2]), d.PsD2 = c(elapsed[3]);
-    d.TlmD1 = c(trackLength[0]), d.TlmD2 = c(trackLength[1]);
-    d.TlsD1 = c(trackLength[2]), d.TlsD2 = c(trackLength[3]);
-    d.TcD1 = c(tracks[0]), d.TcD2 = qint16(tracks[1] - '0');
-    d.LmD1 = c(discLength[0]), d.LmD2 = c(discLength[1]), d.LsD1 = c(discLength[2]), d.LsD2 = c(discLength[3]);
+    d.trackTens = c(track[0]), d.trackUnits = c(track[1]);
+    d.elapsedMinuteTens = c(elapsed[0]), d.elapsedMinuteUnits = c(elapsed[1]), d.elapsedSecondTens = c(elapsed[2]), d.elapsedSecondUnits = c(elapsed[3]);
+    d.trackMinuteTens = c(trackLength[0]), d.trackMinuteUnits = c(trackLength[1]);
+    d.trackSecondTens = c(trackLength[2]), d.trackSecondUnits = c(trackLength[3]);
+    d.trackCountTens = c(tracks[0]), d.trackCountUnits = qint16(tracks[1] - '0');
+    d.discMinuteTens = c(discLength[0]), d.discMinuteUnits = c(discLength[1]), d.discSecondTens = c(discLength[2]), d.discSecondUnits = c(discLength[3]);
     return d;
 }
 
@@ -46,7 +46,7 @@ private:
     QImage expected(const char *track, const char *elapsed, const char *trackLength, const char *tracks,
                     const char *discLength) const
     {
-        const QImage *strip = &m_skin->TimPic;
+        const QImage *strip = &m_skin->digitStrip;
         auto digit = [strip](char ch, int x, int y) { return Blit{strip, digitCell(ch), QPoint(x, y)}; };
         auto colon = [strip](int x, int y) { return Blit{strip, kColonCell, QPoint(x, y)}; };
         return compose(plain(QSize(155, 30), kDigitBackground),
@@ -72,29 +72,29 @@ private slots:
     void showsTrackTimesAndDiscWithLeadingZeros()
     {
         DigitDisplay display;
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("07", "0305", "0431", "12", "5207"), "07");
-        COMPARE_IMAGES(m_skin->DspT->image(), expected("07", "0305", "0431", "12", "5207"));
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, digitsOf("07", "0305", "0431", "12", "5207"), "07");
+        COMPARE_IMAGES(m_skin->trackDisplay->image(), expected("07", "0305", "0431", "12", "5207"));
         // What a screen reader reads, and nothing while the display is blank.
-        const QAccessibleInterface *text = QAccessible::queryAccessibleInterface(m_skin->DspT);
+        const QAccessibleInterface *text = QAccessible::queryAccessibleInterface(m_skin->trackDisplay);
         QCOMPARE(text->role(), QAccessible::StaticText);
         QCOMPARE(text->text(QAccessible::Name), QStringLiteral("トラック 07　03:05 / 04:31　全 12 トラック 52:07"));
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("07", "0305", "0431", "12", "5207"), "00");
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, digitsOf("07", "0305", "0431", "12", "5207"), "00");
         QCOMPARE(text->text(QAccessible::Name), QString());
     }
 
     void drawsTheColonsAtZeroTimes()
     {
         DigitDisplay display;
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("01", "0000", "0000", "01", "0000"), "01");
-        COMPARE_IMAGES(m_skin->DspT->image(), expected("01", "0000", "0000", "01", "0000"));
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, digitsOf("01", "0000", "0000", "01", "0000"), "01");
+        COMPARE_IMAGES(m_skin->trackDisplay->image(), expected("01", "0000", "0000", "01", "0000"));
     }
 
     void redrawReplacesThePreviousDigits()
     {
         DigitDisplay display;
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("88", "8888", "8888", "88", "8888"), "88");
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("10", "1111", "0101", "10", "1010"), "10");
-        COMPARE_IMAGES(m_skin->DspT->image(), expected("10", "1111", "0101", "10", "1010"));
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, digitsOf("88", "8888", "8888", "88", "8888"), "88");
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, digitsOf("10", "1111", "0101", "10", "1010"), "10");
+        COMPARE_IMAGES(m_skin->trackDisplay->image(), expected("10", "1111", "0101", "10", "1010"));
     }
 
     // The same digits again are not drawn again, unless something else
@@ -103,21 +103,21 @@ private slots:
     {
         DigitDisplay display;
         const DigitVariables d = digitsOf("07", "0305", "0431", "12", "5207");
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, d, "07");
-        const quint64 drawn = m_skin->DspT->revision();
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, d, "07");
-        QCOMPARE(m_skin->DspT->revision(), drawn);
-        m_skin->DspT->Copy(m_skin->TimPic, digitCell('8'), QPoint(0, 0));
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, d, "07");
-        COMPARE_IMAGES(m_skin->DspT->image(), expected("07", "0305", "0431", "12", "5207"));
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, d, "07");
+        const quint64 drawn = m_skin->trackDisplay->revision();
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, d, "07");
+        QCOMPARE(m_skin->trackDisplay->revision(), drawn);
+        m_skin->trackDisplay->Copy(m_skin->digitStrip, digitCell('8'), QPoint(0, 0));
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, d, "07");
+        COMPARE_IMAGES(m_skin->trackDisplay->image(), expected("07", "0305", "0431", "12", "5207"));
     }
 
     void staysBlankWithoutDiscButRemembersTheDigits()
     {
         DigitDisplay display;
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("07", "0305", "0431", "12", "5207"), "07");
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("09", "1234", "5678", "34", "9012"), "00");
-        COMPARE_IMAGES(m_skin->DspT->image(), plain(QSize(155, 30), kDigitBackground));
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, digitsOf("07", "0305", "0431", "12", "5207"), "07");
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, digitsOf("09", "1234", "5678", "34", "9012"), "00");
+        COMPARE_IMAGES(m_skin->trackDisplay->image(), plain(QSize(155, 30), kDigitBackground));
 
         const qint32 offsets[16] = {11, 110, 22, 33, 44, 55, 66, 77, 88, 99, 44, 55, 110, 11, 22, 33};
         for (int slot = 0; slot < 16; ++slot)
@@ -134,27 +134,27 @@ private slots:
     void slotWithoutDigitKeepsWhatItShowed()
     {
         DigitDisplay display;
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, digitsOf("07", "0305", "0431", "12", "5207"), "07");
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, digitsOf("07", "0305", "0431", "12", "5207"), "07");
         DigitVariables d = digitsOf("08", "0306", "0431", "13", "5207");
-        d.TrD2 = QLatin1Char('x');
-        d.PsD2 = QChar();
-        d.TcD2 = 10;
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, d, "08");
+        d.trackUnits = QLatin1Char('x');
+        d.elapsedSecondUnits = QChar();
+        d.trackCountUnits = 10;
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, d, "08");
         QCOMPARE(display.DigitSrcX[1], 88);   // still the 7
         QCOMPARE(display.DigitSrcX[5], 66);   // still the 5
         QCOMPARE(display.DigitSrcX[11], 33);  // still the 2
-        COMPARE_IMAGES(m_skin->DspT->image(), expected("07", "0305", "0431", "12", "5207"));
+        COMPARE_IMAGES(m_skin->trackDisplay->image(), expected("07", "0305", "0431", "12", "5207"));
     }
 
     void neverDrawnSlotShowsTheBlankCell()
     {
         DigitDisplay display;
         DigitVariables d = digitsOf("07", "0305", "0431", "12", "5207");
-        d.TrD1 = QChar();
-        display.DrawDigits(m_skin->DspT, m_skin->TimPic, d, "07");
+        d.trackTens = QChar();
+        display.drawDigits(m_skin->trackDisplay, m_skin->digitStrip, d, "07");
         QImage blankSlot = expected("07", "0305", "0431", "12", "5207");
-        blankSlot = compose(blankSlot, {Blit{&m_skin->TimPic, QRect(0, 0, 11, 15), QPoint(0, 0)}});
-        COMPARE_IMAGES(m_skin->DspT->image(), blankSlot);
+        blankSlot = compose(blankSlot, {Blit{&m_skin->digitStrip, QRect(0, 0, 11, 15), QPoint(0, 0)}});
+        COMPARE_IMAGES(m_skin->trackDisplay->image(), blankSlot);
     }
 };
 

@@ -14,7 +14,7 @@ constexpr int kPlaying = 526;
 constexpr int kStopped = 525;
 constexpr int kPaused = 529;
 
-// Every copy the indicators can make: strip, source cell, place on PicD.
+// Every copy the indicators can make: strip, source cell, place on discPanel.
 enum Cell {
     Band0, Band1, Band2, Band4, Band5,
     Lamp, LampOff,
@@ -54,13 +54,13 @@ private:
 
 // Playing in normal mode, sound on, window active, disc in phase 1.
 struct State {
-    int B = 0, KeyBrd = 1, Ply = 1, Pose = 0, Stp = 0, Mute = 0, AnmFr = 1;
+    int playMode = 0, appActive = 1, playWanted = 1, pausedByUser = 0, stoppedByUser = 0, muted = 0, discFrame = 1;
 
     PlayerState player() const
     {
         PlayerState s;
-        s.B = qint16(B), s.KeyBrd = qint16(KeyBrd), s.Ply = qint16(Ply), s.Pose = qint16(Pose);
-        s.Stp = qint16(Stp), s.Mute = qint16(Mute), s.AnmFr = qint16(AnmFr);
+        s.playMode = qint16(playMode), s.appActive = appActive != 0, s.playWanted = playWanted != 0, s.pausedByUser = pausedByUser != 0;
+        s.stoppedByUser = stoppedByUser != 0, s.muted = muted != 0, s.discFrame = qint16(discFrame);
         return s;
     }
 };
@@ -95,7 +95,7 @@ private:
         std::vector<Blit> blits;
         for (const int cell : cells) {
             const CellCopy &copy = kCells[cell];
-            blits.push_back({copy.strip == Parts ? &m_skin->PicParts1 : &m_skin->PicPM, copy.source, copy.dest});
+            blits.push_back({copy.strip == Parts ? &m_skin->iconStrip : &m_skin->modeStrip, copy.source, copy.dest});
         }
         return compose(m_panel, blits);
     }
@@ -114,7 +114,7 @@ private slots:
         m_panel = QImage(QStringLiteral(":/skin/panel_disc.png")).convertToFormat(QImage::Format_RGB32);
         QVERIFY(!m_panel.isNull());
         // Something stale on the panel, which every redraw must clear.
-        m_skin->PicD->Copy(m_skin->PicParts1, kCells[PlayIcon].source, QPoint(140, 80));
+        m_skin->discPanel->Copy(m_skin->iconStrip, kCells[PlayIcon].source, QPoint(140, 80));
     }
 
     void cleanup() { m_fixture.reset(); }
@@ -145,11 +145,11 @@ private slots:
         row("phase out of range", {0, 1, 1, 0, 0, 0, 0}, {kPlaying}, {Band0, Lamp, PlayIcon, Speaker}, 2, 0);
         row("still disc out of range", {0, 1, 0, 0, 0, 0, 4}, {kStopped}, {Band0, Lamp, Speaker}, 3, 4,
             {Band0, Lamp, Speaker});
-        row("track repeat", {1, 2, 0, 0, 0, 2, 1}, {kStopped}, {Band1}, 3, 1);
-        row("disc repeat", {2, 2, 0, 0, 0, 2, 1}, {kStopped}, {Band2}, 3, 1);
-        row("program", {4, 2, 0, 0, 0, 2, 1}, {kStopped}, {Band4}, 3, 1);
-        row("program repeat", {5, 2, 0, 0, 0, 2, 1}, {kStopped}, {Band5}, 3, 1);
-        row("no mode 3", {3, 2, 0, 0, 0, 2, 1}, {kStopped}, {}, 3, 1);
+        row("track repeat", {1, 1, 0, 0, 0, 0, 1}, {kStopped}, {Band1, Lamp, Speaker}, 3, 1);
+        row("disc repeat", {2, 1, 0, 0, 0, 0, 1}, {kStopped}, {Band2, Lamp, Speaker}, 3, 1);
+        row("program", {4, 1, 0, 0, 0, 0, 1}, {kStopped}, {Band4, Lamp, Speaker}, 3, 1);
+        row("program repeat", {5, 1, 0, 0, 0, 0, 1}, {kStopped}, {Band5, Lamp, Speaker}, 3, 1);
+        row("no mode 3", {3, 1, 0, 0, 0, 0, 1}, {kStopped}, {Lamp, Speaker}, 3, 1);
     }
 
     void drawsTheIndicatorsOfTheState()
@@ -163,15 +163,15 @@ private slots:
 
         PlayerState s = state.player();
         ModeScript script(modes);
-        DrawIndicators(m_skin->PicD, m_skin->PicParts1, m_skin->PicPM, s, script.reader());
-        COMPARE_IMAGES(m_skin->PicD->image(), expected(cells));
+        drawIndicators(m_skin->discPanel, m_skin->iconStrip, m_skin->modeStrip, s, script.reader());
+        COMPARE_IMAGES(m_skin->discPanel->image(), expected(cells));
         QCOMPARE(script.reads(), reads);
-        QCOMPARE(s.AnmFr, qint16(phaseAfter));
+        QCOMPARE(s.discFrame, qint16(phaseAfter));
 
         if (!stillCells.isEmpty()) {
-            DrawStillDisc(m_skin->PicD, m_skin->PicParts1, s);
-            COMPARE_IMAGES(m_skin->PicD->image(), expected(stillCells));
-            QCOMPARE(s.AnmFr, qint16(phaseAfter));
+            drawStillDisc(m_skin->discPanel, m_skin->iconStrip, s);
+            COMPARE_IMAGES(m_skin->discPanel->image(), expected(stillCells));
+            QCOMPARE(s.discFrame, qint16(phaseAfter));
         }
     }
 
@@ -180,35 +180,35 @@ private slots:
         PlayerState s = State().player();
         for (const int phase : {Disc1, Disc2, Disc3, Disc1, Disc2}) {
             ModeScript script({kPlaying});
-            DrawIndicators(m_skin->PicD, m_skin->PicParts1, m_skin->PicPM, s, script.reader());
-            COMPARE_IMAGES(m_skin->PicD->image(), expected({Band0, Lamp, phase, PlayIcon, Speaker}));
+            drawIndicators(m_skin->discPanel, m_skin->iconStrip, m_skin->modeStrip, s, script.reader());
+            COMPARE_IMAGES(m_skin->discPanel->image(), expected({Band0, Lamp, phase, PlayIcon, Speaker}));
         }
-        QCOMPARE(s.AnmFr, qint16(3));
+        QCOMPARE(s.discFrame, qint16(3));
     }
 
     // On screen a redraw repaints every pixel that changed, the cleared
     // ones included, and nothing that stayed the same.
     void repaintsWhatChangedOnly()
     {
-        PaintCollector painted(m_skin->PicD);
+        PaintCollector painted(m_skin->discPanel);
         m_skin->showDiscPanel();
         m_fixture->window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m_fixture->window));
         State stopped;
-        stopped.Ply = 0;
-        stopped.Stp = 1;
+        stopped.playWanted = false;
+        stopped.stoppedByUser = true;
         PlayerState s = stopped.player();
         // Stopped, then playing (the stop icon goes), then the disc turns.
         for (const int mode : {kStopped, kPlaying, kPlaying}) {
-            const QImage before = m_skin->PicD->image();
+            const QImage before = m_skin->discPanel->image();
             painted.region = QRegion();
             ModeScript script({mode});
-            DrawIndicators(m_skin->PicD, m_skin->PicParts1, m_skin->PicPM, s, script.reader());
+            drawIndicators(m_skin->discPanel, m_skin->iconStrip, m_skin->modeStrip, s, script.reader());
             for (int i = 0; i < 3; ++i)
                 QCoreApplication::processEvents();
             if (mode == kStopped)
                 continue;
-            const QImage after = m_skin->PicD->image();
+            const QImage after = m_skin->discPanel->image();
             for (int y = 0; y < after.height(); ++y)
                 for (int x = 0; x < after.width(); ++x)
                     QVERIFY(before.pixel(x, y) == after.pixel(x, y) || painted.region.contains(QPoint(x, y)));

@@ -84,21 +84,21 @@ private slots:
     void membersNameTheirElements()
     {
         const QList<QPair<QWidget *, const char *>> members = {
-            {m_skin->Image1, "Image1"},   {m_skin->Image2, "Image2"}, {m_skin->Image3, "Image3"},
-            {m_skin->Image5, "Image5"},   {m_skin->Image6, "Image6"}, {m_skin->Image7, "Image7"},
-            {m_skin->Picture1, "Picture1"}, {m_skin->Label1, "Label1"}, {m_skin->PicD, "PicD"},
-            {m_skin->PicDH, "PicDH"},     {m_skin->DspT, "DspT"},     {m_skin->Picture2, "Picture2"},
-            {m_skin->PluN[0], "PluN(0)"}, {m_skin->PluN[1], "PluN(1)"}, {m_skin->ContTr[0], "ContTr(0)"},
-            {m_skin->ContTr[1], "ContTr(1)"},
+            {m_skin->repeatButton, "Image1"},   {m_skin->muteButton, "Image2"}, {m_skin->infoButton, "Image3"},
+            {m_skin->cancelReservationButton, "Image5"},   {m_skin->minimizeButton, "Image6"}, {m_skin->exitButton, "Image7"},
+            {m_skin->programButton, "Picture1"}, {m_skin->dragHandle, "Label1"}, {m_skin->discPanel, "PicD"},
+            {m_skin->idlePanel, "PicDH"},     {m_skin->trackDisplay, "DspT"},     {m_skin->entryBox, "Picture2"},
+            {m_skin->entryPlus[0], "PluN(0)"}, {m_skin->entryPlus[1], "PluN(1)"}, {m_skin->entryDigits[0], "ContTr(0)"},
+            {m_skin->entryDigits[1], "ContTr(1)"},
         };
         for (const auto &member : members)
             QCOMPARE(member.first->objectName(), QString::fromLatin1(member.second));
         for (int i = 0; i < 10; ++i)
-            QCOMPARE(m_skin->ContP[i]->objectName(), QStringLiteral("ContP(%1)").arg(i));
-        QCOMPARE(m_skin->DspT->parentWidget(), m_skin->PicD);
-        QCOMPARE(m_skin->Picture2->parentWidget(), m_skin->PicD);
-        for (QLabel *label : {m_skin->PluN[0], m_skin->PluN[1], m_skin->ContTr[0], m_skin->ContTr[1]})
-            QCOMPARE(label->parentWidget(), m_skin->Picture2);
+            QCOMPARE(m_skin->transportButtons[i]->objectName(), QStringLiteral("ContP(%1)").arg(i));
+        QCOMPARE(m_skin->trackDisplay->parentWidget(), m_skin->discPanel);
+        QCOMPARE(m_skin->entryBox->parentWidget(), m_skin->discPanel);
+        for (QLabel *label : {m_skin->entryPlus[0], m_skin->entryPlus[1], m_skin->entryDigits[0], m_skin->entryDigits[1]})
+            QCOMPARE(label->parentWidget(), m_skin->entryBox);
     }
 
     void buttonPicturesAreExactlyTheButtonsSize()
@@ -119,17 +119,17 @@ private slots:
     {
         QVERIFY(!m_skin->discPanelInFront());
         const QObjectList &stack = m_window->children();
-        QVERIFY(stack.indexOf(m_skin->PicDH) > stack.indexOf(m_skin->PicD));
+        QVERIFY(stack.indexOf(m_skin->idlePanel) > stack.indexOf(m_skin->discPanel));
     }
 
     void panelsSwapPlaces()
     {
         m_skin->showDiscPanel();
         QVERIFY(m_skin->discPanelInFront());
-        QCOMPARE(m_window->childAt(100, 50), m_skin->DspT);
+        QCOMPARE(m_window->childAt(100, 50), m_skin->trackDisplay);
         m_skin->showIdlePanel();
         QVERIFY(!m_skin->discPanelInFront());
-        QCOMPARE(m_window->childAt(100, 50), m_skin->PicDH);
+        QCOMPARE(m_window->childAt(100, 50), m_skin->idlePanel);
     }
 
     void nothingIsShownOutsideTheWindow()
@@ -144,45 +144,45 @@ private slots:
 
     void plainSurfacesAndBoxHaveTheStripColour()
     {
-        const QImage digits = m_skin->DspT->image();
+        const QImage digits = m_skin->trackDisplay->image();
         for (int y = 0; y < digits.height(); ++y) {
             for (int x = 0; x < digits.width(); ++x)
                 QCOMPARE(digits.pixel(x, y), qRgb(75, 198, 250));
         }
-        QVERIFY(m_skin->Picture2->autoFillBackground());
-        QCOMPARE(m_skin->Picture2->palette().color(QPalette::Window), QColor(75, 198, 250));
-        QCOMPARE(m_skin->PicD->image().size(), QSize(178, 105));
-        QCOMPARE(m_skin->PicDH->image().size(), QSize(178, 105));
+        QVERIFY(m_skin->entryBox->autoFillBackground());
+        QCOMPARE(m_skin->entryBox->palette().color(QPalette::Window), QColor(75, 198, 250));
+        QCOMPARE(m_skin->discPanel->image().size(), QSize(178, 105));
+        QCOMPARE(m_skin->idlePanel->image().size(), QSize(178, 105));
     }
 
     void entryLabelsAreTransparentPairsThatFit()
     {
-        QCOMPARE(textColour(m_skin->PluN[0]), QColor(0, 0, 0));
-        QCOMPARE(textColour(m_skin->PluN[1]), QColor(3, 94, 133));
-        QCOMPARE(textColour(m_skin->ContTr[0]), QColor(0, 0, 0));
-        QCOMPARE(textColour(m_skin->ContTr[1]), QColor(3, 94, 133));
-        for (QLabel *label : {m_skin->PluN[0], m_skin->PluN[1], m_skin->ContTr[0], m_skin->ContTr[1]}) {
+        QCOMPARE(textColour(m_skin->entryPlus[0]), QColor(0, 0, 0));
+        QCOMPARE(textColour(m_skin->entryPlus[1]), QColor(3, 94, 133));
+        QCOMPARE(textColour(m_skin->entryDigits[0]), QColor(0, 0, 0));
+        QCOMPARE(textColour(m_skin->entryDigits[1]), QColor(3, 94, 133));
+        for (QLabel *label : {m_skin->entryPlus[0], m_skin->entryPlus[1], m_skin->entryDigits[0], m_skin->entryDigits[1]}) {
             QVERIFY(!label->autoFillBackground());
             QVERIFY2(QFontMetrics(label->font()).height() <= label->height(), qPrintable(label->objectName()));
         }
         // Black above its shadow.
-        const QObjectList &order = m_skin->Picture2->children();
-        QVERIFY(order.indexOf(m_skin->PluN[0]) > order.indexOf(m_skin->PluN[1]));
-        QVERIFY(order.indexOf(m_skin->ContTr[0]) > order.indexOf(m_skin->ContTr[1]));
+        const QObjectList &order = m_skin->entryBox->children();
+        QVERIFY(order.indexOf(m_skin->entryPlus[0]) > order.indexOf(m_skin->entryPlus[1]));
+        QVERIFY(order.indexOf(m_skin->entryDigits[0]) > order.indexOf(m_skin->entryDigits[1]));
     }
 
     void dragHandleIsTransparentAndReportsPresses()
     {
-        QVERIFY(!m_skin->Label1->autoFillBackground());
-        QSignalSpy pressed(m_skin->Label1, &DragHandle::pressed);
-        QTest::mousePress(m_skin->Label1, Qt::LeftButton, {}, QPoint(8, 50));
+        QVERIFY(!m_skin->dragHandle->autoFillBackground());
+        QSignalSpy pressed(m_skin->dragHandle, &DragHandle::pressed);
+        QTest::mousePress(m_skin->dragHandle, Qt::LeftButton, {}, QPoint(8, 50));
         QCOMPARE(pressed.size(), 1);
         QCOMPARE(pressed.first().first().value<Qt::MouseButton>(), Qt::LeftButton);
     }
 
     void buttonReportsPressAndReleaseOverIt()
     {
-        PictureButton *play = m_skin->ContP[2];
+        PictureButton *play = m_skin->transportButtons[2];
         QSignalSpy pressed(play, &PictureButton::pressed);
         QSignalSpy released(play, &PictureButton::released);
         QTest::mousePress(play, Qt::RightButton, {}, QPoint(5, 5));
@@ -213,7 +213,7 @@ private slots:
 
     void buttonIgnoresReleaseAwayFromIt()
     {
-        PictureButton *exit = m_skin->Image7;
+        PictureButton *exit = m_skin->exitButton;
         QSignalSpy released(exit, &PictureButton::released);
         QTest::mousePress(exit, Qt::LeftButton, {}, QPoint(8, 8));
         QTest::mouseRelease(exit, Qt::LeftButton, {}, QPoint(16, 8));

@@ -83,14 +83,14 @@ private slots:
 
     void stripsHaveTheirSizes()
     {
-        QCOMPARE(m_skin->TimPic.size(), QSize(147, 16));
-        QCOMPARE(m_skin->PicParts1.size(), QSize(64, 66));
-        QCOMPARE(m_skin->PicPM.size(), QSize(126, 59));
+        QCOMPARE(m_skin->digitStrip.size(), QSize(147, 16));
+        QCOMPARE(m_skin->iconStrip.size(), QSize(64, 66));
+        QCOMPARE(m_skin->modeStrip.size(), QSize(126, 59));
     }
 
     void digitStrip_blankDigitsAndColon()
     {
-        const QImage &strip = m_skin->TimPic;
+        const QImage &strip = m_skin->digitStrip;
         QVERIFY(isBlank(strip, QRect(0, 0, 11, 15)));
         std::set<QByteArray> shapes;
         for (int d = 0; d <= 9; ++d) {
@@ -112,12 +112,12 @@ private slots:
 
     void digitStrip_matchesTheDigitSurface()
     {
-        QCOMPARE(m_skin->TimPic.pixel(0, 0), m_skin->DspT->image().pixel(0, 0));
+        QCOMPARE(m_skin->digitStrip.pixel(0, 0), m_skin->trackDisplay->image().pixel(0, 0));
     }
 
     void iconStrip_cellsShowSomethingAndTheOffLampNothing()
     {
-        const QImage &strip = m_skin->PicParts1;
+        const QImage &strip = m_skin->iconStrip;
         const QRect cells[] = {{0, 0, 16, 16},   {16, 0, 16, 16},  {32, 0, 16, 16}, {0, 17, 16, 16},
                                {17, 17, 16, 16}, {34, 17, 16, 16}, {0, 33, 23, 16}, {25, 33, 23, 16},
                                {0, 50, 27, 12}};
@@ -133,7 +133,7 @@ private slots:
     void iconStrip_cellsDoNotSpillIntoEachOther()
     {
         // The copies take whole cells, so ink across a cell edge would be cut off.
-        const QImage &strip = m_skin->PicParts1;
+        const QImage &strip = m_skin->iconStrip;
         QVERIFY(isBlank(strip, QRect(0, 16, 64, 1)));   // between discs and transport icons
         QVERIFY(isBlank(strip, QRect(16 * 3, 0, 16, 16)));
         QVERIFY(isBlank(strip, QRect(23, 33, 2, 16)));  // between the speakers
@@ -142,7 +142,7 @@ private slots:
 
     void modeStrip_bandsAndWhiteSeparators()
     {
-        const QImage &strip = m_skin->PicPM;
+        const QImage &strip = m_skin->modeStrip;
         for (const int y : {11, 23, 35, 47}) {
             for (int x = 0; x < strip.width(); ++x)
                 QCOMPARE(strip.pixel(x, y), qRgb(255, 255, 255));

@@ -140,10 +140,10 @@ void WindowEndToEndTest::productInformationOpensOnce()
 {
     const QString title = QStringLiteral("製品情報");
     click(m_window, kInfo);
-    const QString seihin = xdotool({"search", "--sync", "--onlyvisible", "--name", title});
-    QCOMPARE(geometry(seihin).size(), QSize(420, 192));
+    const QString productWindow = xdotool({"search", "--sync", "--onlyvisible", "--name", title});
+    QCOMPARE(geometry(productWindow).size(), QSize(420, 192));
     click(m_window, kInfo);
-    QCOMPARE(windowsNamed(title), QStringList{seihin});
+    QCOMPARE(windowsNamed(title), QStringList{productWindow});
 
     // The main window stays usable: play is heard.
     QProcess parec;

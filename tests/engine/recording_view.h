@@ -15,9 +15,9 @@ public:
     bool minimized = false;
     QString caption;
 
-    void DrawDigits() override { log << QStringLiteral("DrawDigits"); }
-    void DrawIndicators() override { log << QStringLiteral("DrawIndicators"); }
-    void DrawStillDisc() override { log << QStringLiteral("DrawStillDisc"); }
+    void drawDigits() override { log << QStringLiteral("DrawDigits"); }
+    void drawIndicators() override { log << QStringLiteral("DrawIndicators"); }
+    void drawStillDisc() override { log << QStringLiteral("DrawStillDisc"); }
     void showDiscPanel() override { log << QStringLiteral("showDiscPanel"); }
     void showIdlePanel() override { log << QStringLiteral("showIdlePanel"); }
     bool isMinimized() const override { return minimized; }
@@ -28,24 +28,24 @@ public:
     }
 };
 
-// Also keeps the device mode each check saw in CurMode.
+// Also keeps the device mode each check saw in lastMode.
 class RecordingSequencing : public Sequencing {
 public:
-    RecordingSequencing(PlayerCore &core, QStringList &log) : Sequencing(core), m_log(log) {}
+    RecordingSequencing(PlayerCore &core, QStringList &log) : Sequencing(core.sequencingContext()), m_log(log) {}
 
-    QList<qint32> curModeAtCheckTrack, curModeAtCheckStop;
+    QList<qint32> lastModeAtTrackCheck, lastModeAtStopCheck;
 
-    void CheckTrack() override
+    void checkTrackChange() override
     {
-        m_log << QStringLiteral("CheckTrack");
-        curModeAtCheckTrack << m_core.state.CurMode;
-        Sequencing::CheckTrack();
+        m_log << QStringLiteral("checkTrackChange");
+        lastModeAtTrackCheck << m_player.state.lastMode;
+        Sequencing::checkTrackChange();
     }
-    void CheckStop() override
+    void checkStop() override
     {
-        m_log << QStringLiteral("CheckStop");
-        curModeAtCheckStop << m_core.state.CurMode;
-        Sequencing::CheckStop();
+        m_log << QStringLiteral("checkStop");
+        lastModeAtStopCheck << m_player.state.lastMode;
+        Sequencing::checkStop();
     }
 
 private:

@@ -20,11 +20,11 @@ qint32 length(int min, int sec, int frames = 0)
 QString digitsOf(const DigitVariables &d)
 {
     QString s;
-    for (QChar c : {d.TrD1, d.TrD2, QChar(' '), d.PmD1, d.PmD2, QChar(':'), d.PsD1, d.PsD2,
-                    QChar(' '), d.TlmD1, d.TlmD2, QChar(':'), d.TlsD1, d.TlsD2, QChar(' '), d.TcD1})
+    for (QChar c : {d.trackTens, d.trackUnits, QChar(' '), d.elapsedMinuteTens, d.elapsedMinuteUnits, QChar(':'), d.elapsedSecondTens, d.elapsedSecondUnits,
+                    QChar(' '), d.trackMinuteTens, d.trackMinuteUnits, QChar(':'), d.trackSecondTens, d.trackSecondUnits, QChar(' '), d.trackCountTens})
         s += c;
-    s += QString::number(d.TcD2) + QLatin1Char(' ');
-    for (QChar c : {d.LmD1, d.LmD2, QChar(':'), d.LsD1, d.LsD2})
+    s += QString::number(d.trackCountUnits) + QLatin1Char(' ');
+    for (QChar c : {d.discMinuteTens, d.discMinuteUnits, QChar(':'), d.discSecondTens, d.discSecondUnits})
         s += c;
     return s;
 }
@@ -62,18 +62,18 @@ void TestDeviceValues::derivesTextsFromPackedValues()
 {
     const StatusTexts t = deriveStatusTexts(position(3, 2, 5, 70), length(52, 7, 40),
                                             length(4, 31, 12), 12);
-    QCOMPARE(t.PosHex, QStringLiteral("46050203"));
-    QCOMPARE(t.LenHex, QStringLiteral("00280734"));
-    QCOMPARE(t.TrLenHex, QStringLiteral("000C1F04"));
-    QCOMPARE(t.TrNo, QStringLiteral("03"));
-    QCOMPARE(t.TrCnt, QStringLiteral("12"));
-    QCOMPARE(QStringList({t.PosMin, t.PosSec, t.LenMin, t.LenSec, t.TrLenMin, t.TrLenSec}),
+    QCOMPARE(t.positionHex, QStringLiteral("46050203"));
+    QCOMPARE(t.lengthHex, QStringLiteral("00280734"));
+    QCOMPARE(t.trackLengthHex, QStringLiteral("000C1F04"));
+    QCOMPARE(t.trackText, QStringLiteral("03"));
+    QCOMPARE(t.trackCountText, QStringLiteral("12"));
+    QCOMPARE(QStringList({t.elapsedMinutes, t.elapsedSeconds, t.discMinutes, t.discSeconds, t.trackMinutes, t.trackSeconds}),
              QStringList({"02", "05", "52", "07", "04", "31"}));
 
     // No disc: the device reports track 0 and nothing else.
     const StatusTexts none = deriveStatusTexts(0, 0, 0, 0);
-    QCOMPARE(none.TrNo, QStringLiteral("00"));
-    QCOMPARE(none.TrCnt, QStringLiteral("00"));
+    QCOMPARE(none.trackText, QStringLiteral("00"));
+    QCOMPARE(none.trackCountText, QStringLiteral("00"));
 }
 
 void TestDeviceValues::splitsTheTextsIntoDigits()
@@ -81,7 +81,7 @@ void TestDeviceValues::splitsTheTextsIntoDigits()
     DigitVariables d;
     splitDigits(deriveStatusTexts(position(7, 3, 5), length(52, 7), length(4, 31), 12), d);
     QCOMPARE(digitsOf(d), QStringLiteral("07 03:05 04:31 12 52:07"));
-    QCOMPARE(d.TcD2, qint16(2));
+    QCOMPARE(d.trackCountUnits, qint16(2));
 
     // Only the track length's digits are renewed when a track is selected.
     StatusTexts t = deriveStatusTexts(position(7, 3, 5), length(52, 7), length(4, 31), 12);
@@ -121,7 +121,7 @@ void TestDeviceValues::garbageFromTheDeviceStaysTwoDigits()
     DigitVariables d;
     splitDigits(deriveStatusTexts(pos, len, len, tracks), d);
     QCOMPARE(digitsOf(d), shown);
-    QVERIFY(d.TcD2 >= 0 && d.TcD2 <= 9);
+    QVERIFY(d.trackCountUnits >= 0 && d.trackCountUnits <= 9);
 }
 
 void TestDeviceValues::minimizedCaption_data()

@@ -36,7 +36,7 @@ struct Rig {
     // As start-up leaves it: the open timer armed, the device not yet open.
     void openDevice()
     {
-        core->Timer1.setInterval(PlayerCore::kOpenRetryMs);
+        core->openTimer.setInterval(PlayerCore::kOpenRetryMs);
         clock.advance(PlayerCore::kOpenRetryMs);
     }
     // Runs time on to the next status update; returns what it did.
@@ -46,13 +46,13 @@ struct Rig {
         clock.advance(kTick);
         return view.log;
     }
-    // Steps until Text1 reads track, at most limit updates; returns the log
+    // Steps until trackField reads track, at most limit updates; returns the log
     // of the update that changed it, empty if it never did.
     QStringList updateUntilTrack(const QString &track, int limit)
     {
         for (int i = 0; i < limit; ++i) {
             const QStringList log = update();
-            if (core->Text1.text() == track)
+            if (core->trackField.text() == track)
                 return log;
         }
         return {};
@@ -60,8 +60,8 @@ struct Rig {
     int opens() const { return int(commands.count(QStringLiteral("open"))); }
 };
 
-const QStringList kSameTextsStopped{"DrawDigits", "DrawIndicators", "CheckTrack", "DrawStillDisc",
-                                    "CheckStop"};
+const QStringList kSameTextsStopped{"DrawDigits", "DrawIndicators", "checkTrackChange", "DrawStillDisc",
+                                    "checkStop"};
 }  // namespace
 
 class TestPlayerCore : public QObject {
@@ -91,24 +91,24 @@ void TestPlayerCore::initTestCase()
 void TestPlayerCore::openTimerOpensTheDevice()
 {
     Rig rig(m_disc);
-    QCOMPARE(rig.core->Text1.text(), QStringLiteral("Text1"));
-    QCOMPARE(rig.core->state.Opnd, qint16(0));
+    QCOMPARE(rig.core->trackField.text(), QStringLiteral("Text1"));
+    QCOMPARE(rig.core->state.deviceOpened, false);
 
-    rig.core->Timer1.setInterval(PlayerCore::kOpenRetryMs);
+    rig.core->openTimer.setInterval(PlayerCore::kOpenRetryMs);
     rig.clock.advance(PlayerCore::kOpenRetryMs - 1);
     QVERIFY(rig.commands.isEmpty());
 
     rig.clock.advance(1);
     QCOMPARE(rig.commands, QStringList{"open"});
-    QCOMPARE(rig.core->state.Opnd, qint16(1));
-    const CdAudioControl &mmc = rig.core->MMC;
-    QVERIFY(mmc.Wait());
-    QVERIFY(!mmc.Shareable());
-    QCOMPARE(mmc.DeviceType(), QStringLiteral("CDAudio"));
-    QCOMPARE(mmc.FileName(), QString());
-    QCOMPARE(mmc.TimeFormat(), 10);
-    QCOMPARE(mmc.UpdateInterval(), 200);
-    QCOMPARE(rig.core->Timer1.interval(), 0);
+    QCOMPARE(rig.core->state.deviceOpened, true);
+    const CdAudioControl &mmc = rig.core->device;
+    QVERIFY(mmc.wait());
+    QVERIFY(!mmc.shareable());
+    QCOMPARE(mmc.deviceType(), QStringLiteral("CDAudio"));
+    QCOMPARE(mmc.fileName(), QString());
+    QCOMPARE(mmc.timeFormat(), 10);
+    QCOMPARE(mmc.updateInterval(), 200);
+    QCOMPARE(rig.core->openTimer.interval(), 0);
     QVERIFY2(rig.view.log.isEmpty(), "the open itself draws nothing");
 }
 
@@ -116,22 +116,22 @@ void TestPlayerCore::firstUpdateAlwaysRunsTheText1Handler()
 {
     Rig rig(m_disc);
     rig.openDevice();
-    // Text1 handler (with the old digits), disc panel; Text2 and Text4 get
+    // trackField handler (with the old digits), disc panel; elapsedField and trackCountField get
     // their first texts; then the update's own redraw with the new digits.
     QCOMPARE(rig.update(), QStringList({"DrawDigits", "showDiscPanel", "DrawDigits", "DrawDigits",
-                                        "DrawDigits", "DrawIndicators", "CheckTrack",
-                                        "DrawStillDisc", "CheckStop"}));
+                                        "DrawDigits", "DrawIndicators", "checkTrackChange",
+                                        "DrawStillDisc", "checkStop"}));
     PlayerCore &core = *rig.core;
-    QCOMPARE(core.MMC.Track(), 1);
-    QCOMPARE(QStringList({core.Text1.text(), core.Text2.text(), core.Text3.text(),
-                          core.Text4.text(), core.Text5.text()}),
+    QCOMPARE(core.device.track(), 1);
+    QCOMPARE(QStringList({core.trackField.text(), core.elapsedField.text(), core.trackLengthField.text(),
+                          core.trackCountField.text(), core.discLengthField.text()}),
              QStringList({"01", "00:00", "00:03", "03", "00:12"}));
-    QCOMPARE(core.digits.TrD2, QChar('1'));
-    QCOMPARE(core.digits.TlsD2, QChar('3'));
-    QCOMPARE(core.digits.TcD2, qint16(3));
-    QCOMPARE(core.digits.LsD1, QChar('1'));
-    QCOMPARE(core.Timer1.interval(), 0);
-    QCOMPARE(core.state.CurMode, qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(core.digits.trackUnits, QChar('1'));
+    QCOMPARE(core.digits.trackSecondUnits, QChar('3'));
+    QCOMPARE(core.digits.trackCountUnits, qint16(3));
+    QCOMPARE(core.digits.discSecondTens, QChar('1'));
+    QCOMPARE(core.openTimer.interval(), 0);
+    QCOMPARE(core.state.lastMode, qint32(CdAudioControl::ModeStopped));
 }
 
 void TestPlayerCore::updateWithSameTextsRunsNoChangeHandler()
@@ -151,17 +151,17 @@ void TestPlayerCore::trackChangeSelectsTheTrackAndShowsItsLength()
     rig.core->command(QStringLiteral("play"));
 
     const QStringList log = rig.updateUntilTrack(QStringLiteral("02"), 30);
-    // Playing, so no still disc; the elapsed time starts again (Text2),
-    // the track count stays (no Text4 handler).
+    // Playing, so no still disc; the elapsed time starts again (elapsedField),
+    // the track count stays (no trackCountField handler).
     QCOMPARE(log, QStringList({"DrawDigits", "showDiscPanel", "DrawDigits", "DrawDigits",
-                               "DrawIndicators", "CheckTrack", "CheckStop"}));
+                               "DrawIndicators", "checkTrackChange", "checkStop"}));
     PlayerCore &core = *rig.core;
-    QCOMPARE(core.MMC.Track(), 2);
-    QCOMPARE(core.Text3.text(), QStringLiteral("00:04"));
-    QCOMPARE(core.texts.TrLenSec, QStringLiteral("04"));
-    QCOMPARE(core.digits.TlsD2, QChar('4'));
-    QCOMPARE(core.Text5.text(), QStringLiteral("00:12"));
-    QCOMPARE(core.state.PlyTr, 2);
+    QCOMPARE(core.device.track(), 2);
+    QCOMPARE(core.trackLengthField.text(), QStringLiteral("00:04"));
+    QCOMPARE(core.texts.trackSeconds, QStringLiteral("04"));
+    QCOMPARE(core.digits.trackSecondUnits, QChar('4'));
+    QCOMPARE(core.discLengthField.text(), QStringLiteral("00:12"));
+    QCOMPARE(core.state.lastPlayedTrack, 2);
 }
 
 void TestPlayerCore::checksSeeTheModeOfTheirPlace()
@@ -169,21 +169,21 @@ void TestPlayerCore::checksSeeTheModeOfTheirPlace()
     Rig rig(m_disc);
     rig.openDevice();
     rig.update();
-    QCOMPARE(rig.core->state.PlyTr, 0);
+    QCOMPARE(rig.core->state.lastPlayedTrack, 0);
 
     rig.core->command(QStringLiteral("play"));
     rig.update();
-    // CheckTrack still sees the stopped mode of the update before; CheckStop
+    // checkTrackChange still sees the stopped mode of the update before; checkStop
     // already sees the device playing, and the playing track.
-    QCOMPARE(rig.sequencing->curModeAtCheckTrack.last(), qint32(CdAudioControl::ModeStopped));
-    QCOMPARE(rig.sequencing->curModeAtCheckStop.last(), qint32(CdAudioControl::ModePlaying));
-    QCOMPARE(rig.core->state.PlyTr, 1);
+    QCOMPARE(rig.sequencing->lastModeAtTrackCheck.last(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.sequencing->lastModeAtStopCheck.last(), qint32(CdAudioControl::ModePlaying));
+    QCOMPARE(rig.core->state.lastPlayedTrack, 1);
 
     rig.core->command(QStringLiteral("stop"));
     rig.update();
-    QCOMPARE(rig.sequencing->curModeAtCheckTrack.last(), qint32(CdAudioControl::ModePlaying));
-    QCOMPARE(rig.sequencing->curModeAtCheckStop.last(), qint32(CdAudioControl::ModeStopped));
-    QCOMPARE(rig.core->state.PlyTr, 1);
+    QCOMPARE(rig.sequencing->lastModeAtTrackCheck.last(), qint32(CdAudioControl::ModePlaying));
+    QCOMPARE(rig.sequencing->lastModeAtStopCheck.last(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.core->state.lastPlayedTrack, 1);
 }
 
 void TestPlayerCore::discLossResetsAndReopens()
@@ -192,27 +192,27 @@ void TestPlayerCore::discLossResetsAndReopens()
     rig.openDevice();
     rig.update();
     PlayerCore &core = *rig.core;
-    core.state.B = ModeProgram;
-    core.state.PgmPlay = 1;
-    core.state.Ply = 1;
-    core.List1.add(QStringLiteral("02"));
-    core.List1.add(QStringLiteral("01"));
-    core.List1.setListIndex(0);
+    core.state.playMode = ModeProgram;
+    core.state.programReserved = true;
+    core.state.playWanted = true;
+    core.programList.add(QStringLiteral("02"));
+    core.programList.add(QStringLiteral("01"));
+    core.programList.setListIndex(0);
 
     core.command(QStringLiteral("eject"));
     // Track 0: the idle panel comes forward and the updates stop; the track
-    // count goes to "00" (Text4 handler), the elapsed time stays "00:00".
+    // count goes to "00" (trackCountField handler), the elapsed time stays "00:00".
     QCOMPARE(rig.update(), QStringList({"DrawDigits", "showIdlePanel", "DrawDigits", "DrawDigits",
-                                        "DrawIndicators", "CheckTrack", "CheckStop"}));
-    QCOMPARE(core.Text1.text(), QStringLiteral("00"));
-    QCOMPARE(core.MMC.UpdateInterval(), 0);
-    QCOMPARE(core.Timer1.interval(), PlayerCore::kOpenRetryMs);
-    QCOMPARE(core.state.Stp, qint16(1));
-    QCOMPARE(core.state.Ply, qint16(0));
-    QCOMPARE(core.state.RepTr, 1);
-    QCOMPARE(core.state.B, qint16(ModeNormal));
-    QCOMPARE(core.state.PgmPlay, qint16(0));
-    QVERIFY(core.List1.isEmpty());
+                                        "DrawIndicators", "checkTrackChange", "checkStop"}));
+    QCOMPARE(core.trackField.text(), QStringLiteral("00"));
+    QCOMPARE(core.device.updateInterval(), 0);
+    QCOMPARE(core.openTimer.interval(), PlayerCore::kOpenRetryMs);
+    QCOMPARE(core.state.stoppedByUser, true);
+    QCOMPARE(core.state.playWanted, false);
+    QCOMPARE(core.state.repeatTrack, 1);
+    QCOMPARE(core.state.playMode, qint16(ModeNormal));
+    QCOMPARE(core.state.programReserved, false);
+    QVERIFY(core.programList.isEmpty());
 
     const int opensBefore = rig.opens();
     rig.view.log.clear();
@@ -223,11 +223,11 @@ void TestPlayerCore::discLossResetsAndReopens()
 
     // The image is read again at the open: the disc is back.
     QCOMPARE(rig.update(), QStringList({"DrawDigits", "showDiscPanel", "DrawDigits", "DrawDigits",
-                                        "DrawIndicators", "CheckTrack", "DrawStillDisc",
-                                        "CheckStop"}));
-    QCOMPARE(core.Text1.text(), QStringLiteral("01"));
-    QCOMPARE(core.Text4.text(), QStringLiteral("03"));
-    QCOMPARE(core.Timer1.interval(), 0);
+                                        "DrawIndicators", "checkTrackChange", "DrawStillDisc",
+                                        "checkStop"}));
+    QCOMPARE(core.trackField.text(), QStringLiteral("01"));
+    QCOMPARE(core.trackCountField.text(), QStringLiteral("03"));
+    QCOMPARE(core.openTimer.interval(), 0);
 }
 
 // While no disc is found the open timer is left to run out, not pushed back
@@ -239,17 +239,17 @@ void TestPlayerCore::missingDiscIsOpenedAgainAndAgain()
     Rig rig(later);
     rig.openDevice();
     QCOMPARE(rig.update().mid(0, 2), QStringList({"DrawDigits", "showIdlePanel"}));
-    QCOMPARE(rig.core->Text1.text(), QStringLiteral("00"));
+    QCOMPARE(rig.core->trackField.text(), QStringLiteral("00"));
 
     for (int i = 0; i < 25; ++i)
         QVERIFY(!rig.update().contains(QStringLiteral("showIdlePanel")));
     QVERIFY2(rig.opens() >= 7, qPrintable(QString::number(rig.opens())));
-    QCOMPARE(rig.core->Text1.text(), QStringLiteral("00"));
+    QCOMPARE(rig.core->trackField.text(), QStringLiteral("00"));
 
     QCOMPARE(writeDisc(QStringLiteral("later"), tracksOfSeconds({4, 4})), later);
     QVERIFY(!rig.updateUntilTrack(QStringLiteral("01"), 10).isEmpty());
-    QCOMPARE(rig.core->Text4.text(), QStringLiteral("02"));
-    QCOMPARE(rig.core->Timer1.interval(), 0);
+    QCOMPARE(rig.core->trackCountField.text(), QStringLiteral("02"));
+    QCOMPARE(rig.core->openTimer.interval(), 0);
 }
 
 void TestPlayerCore::captionOnlyWhileMinimizedWithADisc()
@@ -262,14 +262,14 @@ void TestPlayerCore::captionOnlyWhileMinimizedWithADisc()
     QCOMPARE(rig.update().filter(QStringLiteral("setCaption")).size(), 1);
     QCOMPARE(rig.view.caption, QStringLiteral("[01]  00:00  通常再生"));
 
-    rig.core->state.B = ModeTrackRepeat;
+    rig.core->state.playMode = ModeTrackRepeat;
     rig.update();
     QCOMPARE(rig.view.caption, QStringLiteral("[01] 00:00  トラックリピート"));
 
-    rig.core->state.B = 3;
+    rig.core->state.playMode = 3;
     QVERIFY(!rig.update().contains(QStringLiteral("setCaption")));
 
-    rig.core->state.B = ModeNormal;
+    rig.core->state.playMode = ModeNormal;
     rig.core->command(QStringLiteral("eject"));
     QVERIFY(!rig.update().contains(QStringLiteral("setCaption")));
     QCOMPARE(rig.view.caption, QStringLiteral("[01] 00:00  トラックリピート"));
@@ -293,7 +293,7 @@ void TestPlayerCore::unloadSilencesAndStopsTheHeartbeat()
     rig.clock.advance(3000);
     QCOMPARE(rig.capture.frames(), heard);
     QVERIFY(rig.view.log.isEmpty());
-    QCOMPARE(rig.core->Timer1.interval(), 0);
+    QCOMPARE(rig.core->openTimer.interval(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestPlayerCore)

@@ -39,13 +39,13 @@ struct KeyRig : PlayerRig {
         for (QChar c : text)
             QTest::keyClick(into ? into : &window, c.toLatin1());
     }
-    QString shown() const { return skin.PluN[0]->text() + skin.ContTr[0]->text(); }
+    QString shown() const { return skin.entryPlus[0]->text() + skin.entryDigits[0]->text(); }
     QList<qint16> modesAfter(const QString &keys)
     {
         QList<qint16> modes;
         for (QChar key : keys) {
             type(key);
-            modes << state().B;
+            modes << state().playMode;
         }
         return modes;
     }
@@ -55,9 +55,9 @@ struct KeyRig : PlayerRig {
 // in the shadow colour one pixel right and down, on the box's fill.
 QImage expectedBox(const MainSkin &skin, const QString &plus, const QString &digits)
 {
-    QImage box = plain(skin.Picture2->size(), qRgb(75, 198, 250));
+    QImage box = plain(skin.entryBox->size(), qRgb(75, 198, 250));
     QPainter painter(&box);
-    for (const auto &[label, text] : {std::pair{skin.PluN[0], plus}, std::pair{skin.ContTr[0], digits}}) {
+    for (const auto &[label, text] : {std::pair{skin.entryPlus[0], plus}, std::pair{skin.entryDigits[0], digits}}) {
         painter.setFont(label->font());
         painter.setPen(QColor(3, 94, 133));
         painter.drawText(label->geometry().translated(1, 1), Qt::AlignLeft | Qt::AlignTop, text);
@@ -94,20 +94,20 @@ private slots:
         KeyRig rig(m_disc);
         rig.type(typed);
         QCOMPARE(rig.shown(), shown);
-        QCOMPARE(rig.state().RepTr, shown.toInt());  // even when nothing plays
+        QCOMPARE(rig.state().repeatTrack, shown.toInt());  // even when nothing plays
         QCOMPARE(rig.commands, QStringList(plays, "play"));
         rig.update();
         const QString lastHeard = runTracks(rig.runs(), DiscMap(m_layout)).section(' ', -1);
         QCOMPARE(lastHeard.section("..", 0, 0), plays ? QString::number(shown.toInt()) + '[' : QString());
         if (plays)
-            QCOMPARE(QList<qint16>({rig.state().Ply, rig.state().Stp, rig.state().Pose}), QList<qint16>({1, 0, 0}));
+            QCOMPARE(QList<qint16>({rig.state().playWanted, rig.state().stoppedByUser, rig.state().pausedByUser}), QList<qint16>({1, 0, 0}));
     }
 
     void entryBoxShowsEachTextOverItsShadowForFiveTicks()
     {
         KeyRig rig(m_disc);
         const auto boxShows = [&](const QString &plus, const QString &digits) {
-            const QImage box = rig.skin.Picture2->grab().toImage();
+            const QImage box = rig.skin.entryBox->grab().toImage();
             return firstDifference(box, expectedBox(rig.skin, plus, digits));
         };
         rig.type("+");
@@ -119,12 +119,12 @@ private slots:
         QCOMPARE(boxShows("+", "7"), QString());
         rig.clock.advance(1);
         QCOMPARE(boxShows("", ""), QString());
-        QCOMPARE(rig.keys.entry().Timer2.interval(), 0);
+        QCOMPARE(rig.keys.entry().entryTimer.interval(), 0);
 
         rig.type("+74");  // after the lapse a "+" is needed again
         QCOMPARE(boxShows("", "74"), QString());
         rig.type("3");
-        QCOMPARE(rig.mmc().From(), 3);
+        QCOMPARE(rig.mmc().from(), 3);
     }
 
     void programPlayLeavesNumbersAndRepeatTrackAlone()
@@ -132,40 +132,40 @@ private slots:
         KeyRig rig(m_disc);
         rig.startProgram({"05", "02"});
         rig.update();
-        rig.state().RepTr = 9;
+        rig.state().repeatTrack = 9;
         rig.commands.clear();
         rig.type("4+5dD");
         const QString message = TrackEntry::kProgramPlayMessage;
         QCOMPARE(rig.targets.calls, QStringList({message, message, message, "cancel", "cancel"}));
         QCOMPARE(rig.commands, QStringList());
         QCOMPARE(rig.shown(), QString());
-        QCOMPARE(rig.keys.entry().PlusIn, qint16(0));
-        QVERIFY(rig.keys.entry().Timer2.interval() > 0);
+        QCOMPARE(rig.keys.entry().plusTyped, qint16(0));
+        QVERIFY(rig.keys.entry().entryTimer.interval() > 0);
         QCOMPARE(rig.modesAfter("rRr"), QList<qint16>({5, 4, 5}));
-        QCOMPARE(rig.state().RepTr, 9);
+        QCOMPARE(rig.state().repeatTrack, 9);
 
-        rig.state().PgmPlay = 0;
-        rig.state().B = ModeNormal;
+        rig.state().programReserved = false;
+        rig.state().playMode = ModeNormal;
         QCOMPARE(rig.modesAfter("rRr"), QList<qint16>({1, 2, 0}));
-        QCOMPARE(rig.state().RepTr, 5);
+        QCOMPARE(rig.state().repeatTrack, 5);
     }
 
     void lettersFromAnyChildAndNothingElse()
     {
         KeyRig rig(m_disc);
-        for (QWidget *child : std::initializer_list<QWidget *>{rig.skin.ContP[3], rig.skin.ContTr[0], rig.skin.DspT, rig.skin.Image3})
+        for (QWidget *child : std::initializer_list<QWidget *>{rig.skin.transportButtons[3], rig.skin.entryDigits[0], rig.skin.trackDisplay, rig.skin.infoButton})
             rig.type("pPdDvVxq-*", child);
         QTest::keyClick(&rig.window, Qt::Key_F1);
         QCOMPARE(rig.targets.calls.join(' '), QStringList(4, "editor editor cancel cancel product product").join(' '));
 
-        rig.type("s", rig.skin.Image1);
-        QVERIFY(rig.mmc().Silent());
+        rig.type("s", rig.skin.repeatButton);
+        QVERIFY(rig.mmc().silent());
         QKeyEvent held(QEvent::KeyPress, Qt::Key_S, Qt::ShiftModifier, QStringLiteral("S"), true);
-        QApplication::sendEvent(rig.skin.PicD, &held);
-        QVERIFY(!rig.mmc().Silent());
+        QApplication::sendEvent(rig.skin.discPanel, &held);
+        QVERIFY(!rig.mmc().silent());
         rig.window.setEnabled(false);  // while the program editor is open
         rig.type("s7");
-        QCOMPARE(rig.state().Mute, qint16(0));
+        QCOMPARE(rig.state().muted, false);
         QCOMPARE(rig.commands, QStringList());
     }
 
@@ -178,9 +178,9 @@ private slots:
         QCOMPARE(rig.targets.calls, QStringList());
         QCOMPARE(rig.commands, QStringList());
         QCOMPARE(rig.shown(), QString());
-        QCOMPARE(rig.keys.entry().Timer2.interval(), 0);
-        QCOMPARE(QList<int>({rig.state().B, rig.state().Mute, rig.state().RepTr}),
-                 QList<int>({before.B, before.Mute, before.RepTr}));
+        QCOMPARE(rig.keys.entry().entryTimer.interval(), 0);
+        QCOMPARE(QList<int>({rig.state().playMode, rig.state().muted, rig.state().repeatTrack}),
+                 QList<int>({before.playMode, before.muted, before.repeatTrack}));
     }
 
     void mainWindowAnswersKeys()
@@ -188,9 +188,9 @@ private slots:
         WindowRig rig(m_disc);
         rig.openWithDisc();
         rig.commands.clear();
-        QTest::keyClick(rig.skin().ContP[5], '3');
+        QTest::keyClick(rig.skin().transportButtons[5], '3');
         QCOMPARE(rig.commands, QStringList{"play"});
-        QCOMPARE(rig.skin().ContTr[1]->text(), QStringLiteral("03"));
+        QCOMPARE(rig.skin().entryDigits[1]->text(), QStringLiteral("03"));
     }
 
 private:

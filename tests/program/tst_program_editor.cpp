@@ -2,7 +2,7 @@
 // The program editor on the real device control with coded discs, on a
 // manual clock: what it lists, what it refuses, and what its start plays.
 #include "answered_message_boxes.h"
-#include "form2.h"
+#include "program_editor.h"
 #include "player_rig.h"
 #include "program_reservation.h"
 
@@ -21,7 +21,7 @@ struct EditorRig : PlayerRig {
     AnsweredMessageBoxes boxes;
 
     explicit EditorRig(const QString &disc) : PlayerRig(disc) { open(); }
-    Form2 &openEditor()
+    ProgramEditor &openEditor()
     {
         reservation.openEditor();
         return *reservation.editor();
@@ -30,16 +30,16 @@ struct EditorRig : PlayerRig {
     void add(std::initializer_list<int> tracks)
     {
         for (int track : tracks) {
-            reservation.editor()->List1->setCurrentRow(track - 1);
-            reservation.editor()->Command1->click();
+            reservation.editor()->discTracks->setCurrentRow(track - 1);
+            reservation.editor()->addButton->click();
         }
     }
     bool editorOpenOverDisabledWindow() { return reservation.editor() && !mainWindow.isEnabled(); }
     QStringList program() const
     {
         QStringList entries;
-        for (int i = 0; i < core->List1.count(); ++i)
-            entries << core->List1.entry(i);
+        for (int i = 0; i < core->programList.count(); ++i)
+            entries << core->programList.entry(i);
         return entries;
     }
 };
@@ -96,16 +96,16 @@ void TestProgramEditor::loadListsTheDiscWithTwoDigitEntries()
     TestDiscLayout layout;
     layout.tracks.assign(size_t(tracks), TestTrack{75});
     EditorRig rig(writeDisc(QStringLiteral("editor-%1").arg(tracks), layout));
-    Form2 &editor = rig.openEditor();
+    ProgramEditor &editor = rig.openEditor();
     QCOMPARE(editor.windowTitle(), QStringLiteral("プログラム"));
     QCOMPARE(editor.size(), QSize(329, 180));
-    QCOMPARE(editor.List1->count(), tracks);
-    QCOMPARE(editor.List1->item(0)->text(), QStringLiteral("トラック01"));
-    QCOMPARE(editor.List1->item(tracks - 1)->text(), last);
-    QCOMPARE(editor.Label3->text(), label);
-    QCOMPARE(editor.Label4->text(), QStringLiteral("0"));
-    QVERIFY(editor.List1->selectedItems().isEmpty() && editor.List2->count() == 0);
-    QCOMPARE(tabOrder(editor.List1),
+    QCOMPARE(editor.discTracks->count(), tracks);
+    QCOMPARE(editor.discTracks->item(0)->text(), QStringLiteral("トラック01"));
+    QCOMPARE(editor.discTracks->item(tracks - 1)->text(), last);
+    QCOMPARE(editor.discTrackCount->text(), label);
+    QCOMPARE(editor.programCount->text(), QStringLiteral("0"));
+    QVERIFY(editor.discTracks->selectedItems().isEmpty() && editor.programTracks->count() == 0);
+    QCOMPARE(tabOrder(editor.discTracks),
              QStringList({"List1", "List2", "Command1", "Command2", "Command3", "Command4", "Command5"}));
 }
 
@@ -113,39 +113,39 @@ void TestProgramEditor::loadListsTheDiscWithTwoDigitEntries()
 void TestProgramEditor::addAndDeleteActOnTheSelectionOnly()
 {
     EditorRig rig(m_shortDisc);
-    Form2 &editor = rig.openEditor();
-    editor.Command1->click();
-    editor.Command2->click();
-    QCOMPARE(editor.List2->count(), 0);
+    ProgramEditor &editor = rig.openEditor();
+    editor.addButton->click();
+    editor.removeButton->click();
+    QCOMPARE(editor.programTracks->count(), 0);
     rig.add({1, 2, 3});
-    editor.List2->clearSelection();
-    editor.Command2->click();
-    editor.List2->setCurrentRow(1);
-    editor.Command2->click();
-    editor.Command2->click();
+    editor.programTracks->clearSelection();
+    editor.removeButton->click();
+    editor.programTracks->setCurrentRow(1);
+    editor.removeButton->click();
+    editor.removeButton->click();
     QCOMPARE(editor.programEntries(), QStringList({"01", "03"}));
-    QCOMPARE(editor.Label4->text(), QStringLiteral("2"));
+    QCOMPARE(editor.programCount->text(), QStringLiteral("2"));
 
-    editor.Command3->click();
-    QCOMPARE(editor.Label4->text(), QStringLiteral("0"));
+    editor.clearButton->click();
+    QCOMPARE(editor.programCount->text(), QStringLiteral("0"));
     rig.commands.clear();
-    editor.Command5->click();
+    editor.startButton->click();
     QCOMPARE(rig.boxes.shown, QList<ShownMessage>({{"プログラムが予約されていません。", Icon::Exclamation, false}}));
     QVERIFY(rig.editorOpenOverDisabledWindow() && editor.isVisible());
-    QVERIFY(rig.commands.isEmpty() && rig.core->List1.isEmpty());
+    QVERIFY(rig.commands.isEmpty() && rig.core->programList.isEmpty());
 }
 
 void TestProgramEditor::thousandEntriesAndNoMore()
 {
     EditorRig rig(m_shortDisc);
-    Form2 &editor = rig.openEditor();
-    editor.List1->setCurrentRow(1);
+    ProgramEditor &editor = rig.openEditor();
+    editor.discTracks->setCurrentRow(1);
     for (int i = 0; i < 1001; ++i)
-        editor.Command1->click();
+        editor.addButton->click();
     QCOMPARE(rig.boxes.shown, QList<ShownMessage>({{"1000トラックを超える設定はできません。", Icon::None, false}}));
-    QCOMPARE(editor.Label4->text(), QStringLiteral("1000"));
-    editor.Command5->click();
-    QCOMPARE(rig.core->List1.count(), 1000);
+    QCOMPARE(editor.programCount->text(), QStringLiteral("1000"));
+    editor.startButton->click();
+    QCOMPARE(rig.core->programList.count(), 1000);
 }
 
 // The disc list keeps its selection, so three clicks add the track three
@@ -154,22 +154,22 @@ void TestProgramEditor::sameTrackThreeTimesPlaysThreeTimes()
 {
     EditorRig rig(m_shortDisc);
     rig.openEditor();
-    rig.reservation.editor()->List1->setCurrentRow(1);
+    rig.reservation.editor()->discTracks->setCurrentRow(1);
     for (int i = 0; i < 3; ++i)
-        rig.reservation.editor()->Command1->click();
+        rig.reservation.editor()->addButton->click();
     rig.commands.clear();
-    rig.reservation.editor()->Command5->click();
+    rig.reservation.editor()->startButton->click();
     QVERIFY(!rig.reservation.editor() && rig.mainWindow.isEnabled());
     const PlayerState &s = rig.state();
-    QCOMPARE(QList<int>({s.PgmPlay, s.B, s.LstCnt, s.Ply, s.Stp, s.Pose}), QList<int>({1, 4, 0, 1, 0, 0}));
+    QCOMPARE(QList<int>({s.programReserved, s.playMode, s.programIndex, s.playWanted, s.stoppedByUser, s.pausedByUser}), QList<int>({1, 4, 0, 1, 0, 0}));
     QCOMPARE(rig.commands, QStringList{"play"});
-    QCOMPARE(rig.mmc().From(), 2);
+    QCOMPARE(rig.mmc().from(), 2);
 
-    QVERIFY(rig.updateUntil([&] { return s.Ply == 0; }));
+    QVERIFY(rig.updateUntil([&] { return !s.playWanted; }));
     QCOMPARE(runTracks(rig.runs(), DiscMap(m_shortLayout)), QStringLiteral("2[..2] 2[..2] 2[..2]"));
     rig.update();
     QCOMPARE(rig.text1(), QStringLiteral("02"));
-    QCOMPARE(rig.mmc().Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.mmc().mode(), qint32(CdAudioControl::ModeStopped));
 }
 
 // No keeps the old program playing, and stepping, under the open editor;
@@ -178,25 +178,25 @@ void TestProgramEditor::reservedProgramIsCopiedAndReplacedOnlyAfterYes()
 {
     EditorRig rig(m_longDisc);
     rig.startProgram({"01", "03"}, ModeProgramRepeat);
-    Form2 &editor = rig.openEditor();
+    ProgramEditor &editor = rig.openEditor();
     QCOMPARE(editor.programEntries(), QStringList({"01", "03"}));
-    QCOMPARE(editor.Label4->text(), QStringLiteral("2"));
-    editor.Command3->click();
+    QCOMPARE(editor.programCount->text(), QStringLiteral("2"));
+    editor.clearButton->click();
     rig.add({2});
     rig.boxes.answerYes = false;
-    editor.Command5->click();
+    editor.startButton->click();
     QCOMPARE(rig.boxes.shown, QList<ShownMessage>({{"すでにプログラム演奏が行われています。\r\n"
                                                     "新しく設定した予約に設定しますか？",
                                                     Icon::Exclamation, true}}));
     QVERIFY(rig.editorOpenOverDisabledWindow());
     QCOMPARE(rig.program(), QStringList({"01", "03"}));
     QVERIFY(rig.updateUntilTrack(3));
-    QCOMPARE(rig.state().LstCnt, qint16(1));
+    QCOMPARE(rig.state().programIndex, qint16(1));
 
     rig.boxes.answerYes = true;
-    editor.Command5->click();
+    editor.startButton->click();
     QCOMPARE(rig.program(), QStringList{"02"});
-    QCOMPARE(QList<int>({rig.state().B, rig.state().LstCnt}), QList<int>({4, 0}));
+    QCOMPARE(QList<int>({rig.state().playMode, rig.state().programIndex}), QList<int>({4, 0}));
     rig.update();
     QCOMPARE(rig.text1(), QStringLiteral("02"));
     QVERIFY(rig.mainWindow.isEnabled());
@@ -210,21 +210,21 @@ void TestProgramEditor::discChangedWhileOpenLeavesTheEditorUsable()
 {
     EditorRig rig(writeDisc(QStringLiteral("editor-swap"), tracksOfSeconds({1, 1, 1, 1, 1})));
     rig.startProgram({"05", "01"});
-    Form2 &editor = rig.openEditor();
-    rig.mmc().Command(QStringLiteral("eject"));
+    ProgramEditor &editor = rig.openEditor();
+    rig.mmc().command(QStringLiteral("eject"));
     writeDisc(QStringLiteral("editor-swap"), m_shortLayout);
     QVERIFY(rig.updateUntilTrack(0));
     QVERIFY(rig.updateUntilTrack(1));
-    QCOMPARE(rig.state().PgmPlay, qint16(0));
-    rig.transport->DoPlay();  // as a desktop media key may, past the disabled window
+    QCOMPARE(rig.state().programReserved, false);
+    rig.transport->play();  // as a desktop media key may, past the disabled window
     rig.update(2);
 
     rig.capture.clear();
     rig.commands.clear();
-    editor.Command5->click();
+    editor.startButton->click();
     QVERIFY(rig.boxes.shown.isEmpty());
     QCOMPARE(rig.commands, QStringList{"stop"});
-    QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
+    QVERIFY(rig.updateUntil([&] { return !rig.state().playWanted; }));
     QCOMPARE(runTracks(rig.runs(), DiscMap(m_shortLayout)), QStringLiteral("1[..1]"));
 }
 
@@ -232,7 +232,7 @@ void TestProgramEditor::escapeCancelsOverTheWindowItBelongsTo()
 {
     EditorRig rig(writeDisc(QStringLiteral("editor-escape"), tracksOfSeconds({1, 1})));
     rig.mainWindow.show();
-    QPointer<Form2> editor = &rig.openEditor();
+    QPointer<ProgramEditor> editor = &rig.openEditor();
     QCOMPARE(editor->windowHandle()->transientParent(), rig.mainWindow.windowHandle());
     rig.add({2});
     QTest::keyClick(editor, Qt::Key_Escape);

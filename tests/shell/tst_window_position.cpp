@@ -212,7 +212,7 @@ void TestWindowPosition::pressesOnTheHandleStoreThePlace()
 {
     putFile(m_file, "3000,2250\r\n");
     WindowRig rig(m_disc);
-    DragHandle *handle = rig.skin().Label1;
+    DragHandle *handle = rig.skin().dragHandle;
     QTest::mousePress(handle, Qt::LeftButton, {}, kOnHandle);
     QTest::mouseMove(handle, kOnHandle + QPoint(-250, 30));
     QCOMPARE(fileBytes(m_file), QByteArray("3000,2250\r\n"));
@@ -238,7 +238,7 @@ void TestWindowPosition::failedWriteIsSaidOnce()
     putFile(folder, "in the way");
     StderrCapture err;
     for (int i = 0; i < 3; ++i)
-        QTest::mouseClick(rig.skin().Label1, Qt::RightButton, {}, kOnHandle);
+        QTest::mouseClick(rig.skin().dragHandle, Qt::RightButton, {}, kOnHandle);
     QCOMPARE(err.text().count("cannot keep the window position"), 1);
     QVERIFY(rig.form->isVisible());
     QFile::remove(folder);

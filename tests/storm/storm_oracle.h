@@ -12,29 +12,29 @@
 inline QString brokenInvariant(PlayerCore &core)
 {
     const PlayerState &s = core.state;
-    const ProgramList &list = core.List1;
+    const ProgramList &list = core.programList;
     auto flag = [](qint16 v) { return v == 0 || v == 1; };
-    const bool programMode = s.B == ModeProgram || s.B == ModeProgramRepeat;
-    if (!flag(s.PgmPlay) || !flag(s.Ply) || !flag(s.Stp) || !flag(s.Pose) || !flag(s.Mute))
+    const bool programMode = s.playMode == ModeProgram || s.playMode == ModeProgramRepeat;
+    if (!flag(s.programReserved) || !flag(s.playWanted) || !flag(s.stoppedByUser) || !flag(s.pausedByUser) || !flag(s.muted))
         return QStringLiteral("a flag is neither 0 nor 1");
-    if (!(s.B == ModeNormal || s.B == ModeTrackRepeat || s.B == ModeDiscRepeat || programMode))
-        return QStringLiteral("B is %1").arg(s.B);
-    if ((s.PgmPlay == 1) != programMode)
-        return QStringLiteral("PgmPlay %1 with B %2").arg(s.PgmPlay).arg(s.B);
-    if (s.Ply == 1 && (s.Stp != 0 || s.Pose != 0))
-        return QStringLiteral("Ply 1 with Stp %1 and Pose %2").arg(s.Stp).arg(s.Pose);
-    if (s.PgmPlay == 1 && (list.isEmpty() || list.listIndex() < 0))
+    if (!(s.playMode == ModeNormal || s.playMode == ModeTrackRepeat || s.playMode == ModeDiscRepeat || programMode))
+        return QStringLiteral("play mode %1").arg(s.playMode);
+    if ((s.programReserved) != programMode)
+        return QStringLiteral("program reserved %1 in play mode %2").arg(s.programReserved).arg(s.playMode);
+    if (s.playWanted && (s.stoppedByUser || s.pausedByUser))
+        return QStringLiteral("play wanted with stopped %1 and paused %2").arg(s.stoppedByUser).arg(s.pausedByUser);
+    if (s.programReserved && (list.isEmpty() || list.listIndex() < 0))
         return QStringLiteral("program play with %1 entries, entry %2 selected").arg(list.count()).arg(list.listIndex());
-    if (s.PgmPlay == 1 && s.LstCnt != list.listIndex())
-        return QStringLiteral("LstCnt %1 but entry %2 selected").arg(s.LstCnt).arg(list.listIndex());
+    if (s.programReserved && s.programIndex != list.listIndex())
+        return QStringLiteral("program index %1 but entry %2 selected").arg(s.programIndex).arg(list.listIndex());
     if (list.count() > ProgramList::kMaxEntries)
         return QStringLiteral("%1 program entries").arg(list.count());
-    if ((s.Mute == 1) != core.MMC.Silent())
-        return QStringLiteral("Mute %1 but the device %2 silent").arg(s.Mute).arg(core.MMC.Silent() ? "is" : "is not");
-    if (!core.hasDisc() && (s.Ply == 1 || s.PgmPlay == 1))
-        return QStringLiteral("no disc, yet Ply %1 and PgmPlay %2").arg(s.Ply).arg(s.PgmPlay);
-    if (core.MMC.TimeFormat() != CdAudioControl::TimeFormatTmsf)
-        return QStringLiteral("time format left at %1").arg(core.MMC.TimeFormat());
+    if ((s.muted) != core.device.silent())
+        return QStringLiteral("muted %1 but the device %2 silent").arg(s.muted).arg(core.device.silent() ? "is" : "is not");
+    if (!core.hasDisc() && (s.playWanted || s.programReserved))
+        return QStringLiteral("no disc, yet play wanted %1 and program reserved %2").arg(s.playWanted).arg(s.programReserved);
+    if (core.device.timeFormat() != CdAudioControl::TimeFormatTmsf)
+        return QStringLiteral("time format left at %1").arg(core.device.timeFormat());
     return QString();
 }
 
@@ -51,18 +51,18 @@ struct Hearing {
     {
         const PlayerState &s = core.state;
         Hearing h;
-        h.anything = core.MMC.Mode() == CdAudioControl::ModePlaying || s.Ply == 1;
-        const int current = core.MMC.Position() & 0xFF;
-        if (s.Ply != 1 || !(s.PgmPlay == 1 || s.B == ModeTrackRepeat))
+        h.anything = core.device.mode() == CdAudioControl::ModePlaying || s.playWanted;
+        const int current = core.device.position() & 0xFF;
+        if (!s.playWanted || !(s.programReserved || s.playMode == ModeTrackRepeat))
             return h;
         // Repeat pressed before the first status update takes track 0,
         // which the device cannot play: the disc then plays on.
-        if (s.PgmPlay == 0 && (s.RepTr < 1 || s.RepTr > core.MMC.Tracks()))
+        if (!s.programReserved && (s.repeatTrack < 1 || s.repeatTrack > core.device.trackCount()))
             return h;
         for (int t = 0; t < 100; ++t)
-            h.track[size_t(t)] = s.PgmPlay == 0 && t <= s.RepTr;
-        for (int i = 0; s.PgmPlay == 1 && i < core.List1.count(); ++i)
-            h.track[size_t(qBound(0, core.List1.entry(i).toInt(), 99))] = true;
+            h.track[size_t(t)] = !s.programReserved && t <= s.repeatTrack;
+        for (int i = 0; s.programReserved && i < core.programList.count(); ++i)
+            h.track[size_t(qBound(0, core.programList.entry(i).toInt(), 99))] = true;
         h.track[size_t(qBound(0, current, 99))] = true;
         for (const DiscShape *disc : discs)
             h.allowAudioAfterData(*disc);

@@ -17,8 +17,8 @@
 #include "capture_options.h"
 #include "disc_rig.h"
 #include "drag_handle.h"
-#include "form1.h"
-#include "form2.h"
+#include "main_window.h"
+#include "program_editor.h"
 #include "message_box.h"
 #include "mpris_player.h"
 #include "mpris_root.h"
@@ -27,7 +27,7 @@
 #include "needed_tools.h"
 #include "picture_button.h"
 #include "private_pulse.h"
-#include "seihin.h"
+#include "product_window.h"
 #include "stderr_capture.h"
 #include "storm_oracle.h"
 
@@ -121,7 +121,7 @@ public:
     }
     ~Storm() override
     {
-        for (Seihin *window : openWindows<Seihin>())
+        for (ProductWindow *window : openWindows<ProductWindow>())
             window->close();
         m_mpris.reset();
         m_form.reset();
@@ -138,8 +138,8 @@ public:
     }
 
     PlayerCore &core() { return m_form->core(); }
-    Form1 &form() { return *m_form; }
-    Form2 *editor() { return m_form->program().editor(); }
+    MainWindow &form() { return *m_form; }
+    ProgramEditor *editor() { return m_form->program().editor(); }
     MainSkin &skin() { return m_form->skin(); }
     // The desktop's media controls, called as the session bus would.
     MprisPlayer &mediaControls() { return *m_mpris->findChild<MprisPlayer *>(); }
@@ -197,15 +197,15 @@ public:
         const QList<QWidget *> children = form().findChildren<QWidget *>();
         QWidget *target = chance(50) ? &form() : children.value(pick(int(children.size())), &form());
         note(QStringLiteral("  '%1' to %2").arg(QLatin1Char(key)).arg(target->objectName()));
-        if (Form2 *open = editor(); open && chance(30))
-            return QTest::keyClick(open->List1, key);
+        if (ProgramEditor *open = editor(); open && chance(30))
+            return QTest::keyClick(open->discTracks, key);
         onMainWindow([&] { QTest::keyClick(target, key); });
     }
     // A left press moves the window with the mouse; any press keeps the
     // place in the settings file.
     void dragHandle()
     {
-        DragHandle *handle = skin().Label1;
+        DragHandle *handle = skin().dragHandle;
         const Qt::MouseButton button = anyButton();
         const QPoint at(8, 8), to = at + QPoint(pick(400) - 200, pick(300) - 150);
         onMainWindow([&] {
@@ -216,9 +216,9 @@ public:
     }
 
     // In the open editor, if there is one.
-    void inEditor(void (*act)(Storm &, Form2 &))
+    void inEditor(void (*act)(Storm &, ProgramEditor &))
     {
-        if (Form2 *open = editor())
+        if (ProgramEditor *open = editor())
             act(*this, *open);
     }
     void selectAny(QListWidget *list)
@@ -237,9 +237,9 @@ public:
             const Hearing hearing = Hearing::now(core(), discs);
             m_output.clear();
             m_clock.advance(kTick);
-            trace(QStringLiteral("tick: Text1 %1 mode %2 Ply %3 output %5 heard %4")
-                      .arg(core().Text1.text()).arg(core().MMC.Mode()).arg(core().state.Ply)
-                      .arg(describeRuns(capturedRuns(m_output.data())), core().MMC.outputName()));
+            trace(QStringLiteral("tick: track %1 mode %2 play wanted %3 output %5 heard %4")
+                      .arg(core().trackField.text()).arg(core().device.mode()).arg(core().state.playWanted)
+                      .arg(describeRuns(capturedRuns(m_output.data())), core().device.outputName()));
             const QString wrong = unexplainedFrame(m_output.data(), hearing, discs);
             if (!wrong.isEmpty())
                 fail(wrong + describe(hearing, discs) + QStringLiteral("; heard in the step: ")
@@ -251,8 +251,8 @@ public:
     // disc), or a minute at most.
     void runToTrackChange()
     {
-        const QString track = core().Text1.text();
-        for (int i = 0; i < 300 && core().Text1.text() == track && m_failure.isEmpty() && m_clock.nowMs() < m_endMs; ++i)
+        const QString track = core().trackField.text();
+        for (int i = 0; i < 300 && core().trackField.text() == track && m_failure.isEmpty() && m_clock.nowMs() < m_endMs; ++i)
             runFor(1);
     }
 
@@ -277,24 +277,24 @@ public:
         for (const TrackSpan &t : disc.tracks)
             if (t.audio)
                 audio.push_back(t.number);
-        if (audio.empty() || core().MMC.Tracks() != disc.trackCount())
+        if (audio.empty() || core().device.trackCount() != disc.trackCount())
             return;
         PlayerCore &c = core();
-        c.List1.clear();
+        c.programList.clear();
         const int entries = 1 + pick(chance(5) ? ProgramList::kMaxEntries : 8);
         for (int i = 0; i < entries; ++i)
-            c.List1.add(QStringLiteral("%1").arg(audio[size_t(pick(int(audio.size())))], 2, 10, QLatin1Char('0')));
-        c.List1.setListIndex(0);
-        c.state.B = chance(50) ? ModeProgram : ModeProgramRepeat;
-        c.state.LstCnt = 0;
-        const int first = c.List1.entry(0).toInt();
-        c.MMC.setFrom(first);
-        c.MMC.setTrack(first);
+            c.programList.add(QStringLiteral("%1").arg(audio[size_t(pick(int(audio.size())))], 2, 10, QLatin1Char('0')));
+        c.programList.setListIndex(0);
+        c.state.playMode = chance(50) ? ModeProgram : ModeProgramRepeat;
+        c.state.programIndex = 0;
+        const int first = c.programList.entry(0).toInt();
+        c.device.setFrom(first);
+        c.device.setTrack(first);
         c.command(QStringLiteral("play"));
-        c.state.PgmPlay = 1;
-        c.state.Pose = 0;
-        c.state.Stp = 0;
-        c.state.Ply = 1;
+        c.state.programReserved = true;
+        c.state.pausedByUser = false;
+        c.state.stoppedByUser = false;
+        c.state.playWanted = true;
     }
 
     void soundServerAway(bool away) { m_output.away = away; }
@@ -311,7 +311,7 @@ public:
     // The exit button ends this player; a new one starts on the same disc.
     void exitAndStartAgain()
     {
-        click(skin().Image7);
+        click(skin().exitButton);
         startAgain();
     }
     // The desktop's quit ends it as the exit button does, editor or not.
@@ -331,14 +331,14 @@ public:
             fail(QStringLiteral("the desktop's raise left the window minimized or hidden"));
     }
 
-    Seihin *productWindow() { return openWindows<Seihin>().value(0); }
+    ProductWindow *productWindow() { return openWindows<ProductWindow>().value(0); }
     // One of its two pages goes to the desktop's handler, never further.
     void openProductPage()
     {
-        Seihin *window = productWindow();
+        ProductWindow *window = productWindow();
         if (!window)
             return;
-        QPushButton *button = chance(50) ? window->Command1 : window->Command2;
+        QPushButton *button = chance(50) ? window->homePageButton : window->playerPageButton;
         const qsizetype before = m_pages.opened.size();
         button->click();
         if (m_pages.opened.size() != before + 1 || m_pages.opened.last() != QUrl(button->text()))
@@ -357,7 +357,7 @@ private:
         CdAudioControl::Options options = captureOptions(m_shelf.devicePath(), m_clock, m_output);
         if (m_server)
             options.output = int(OutputKind::Auto);
-        m_form = std::make_unique<Form1>(options);
+        m_form = std::make_unique<MainWindow>(options);
         m_mpris = std::make_unique<MprisService>(m_form->core(), m_form->transport(), *m_form);
     }
 
@@ -365,7 +365,7 @@ private:
     {
         // Once the device has let its disc go, only what is in the drive now
         // can be opened next.
-        if (core().MMC.Tracks() == 0 && m_mayBeOpen.size() > 1)
+        if (core().device.trackCount() == 0 && m_mayBeOpen.size() > 1)
             m_mayBeOpen.erase(m_mayBeOpen.begin(), m_mayBeOpen.end() - 1);
         std::vector<const DiscShape *> discs;
         for (int shape : m_mayBeOpen)
@@ -400,18 +400,18 @@ private:
     // its count is its list's; the product window is one at most.
     QString brokenWindows()
     {
-        const QList<Form2 *> editors = openWindows<Form2>();
+        const QList<ProgramEditor *> editors = openWindows<ProgramEditor>();
         if (editors.size() > 1 || (editors.size() == 1 && editors.first() != editor()))
             return QStringLiteral("%1 program editors open").arg(editors.size());
         if (form().isEnabled() == (editor() != nullptr))
             return QStringLiteral("main window %1 with the editor %2")
                 .arg(form().isEnabled() ? "enabled" : "disabled", editor() ? "open" : "closed");
-        if (Form2 *open = editor(); open && open->Label4->text() != QString::number(open->List2->count()))
-            return QStringLiteral("the editor counts %1 of %2 entries").arg(open->Label4->text()).arg(open->List2->count());
-        if (Form2 *open = editor(); open && open->List2->count() > ProgramList::kMaxEntries)
-            return QStringLiteral("%1 entries in the editor").arg(open->List2->count());
-        if (openWindows<Seihin>().size() > 1)
-            return QStringLiteral("%1 product windows open").arg(openWindows<Seihin>().size());
+        if (ProgramEditor *open = editor(); open && open->programCount->text() != QString::number(open->programTracks->count()))
+            return QStringLiteral("the editor counts %1 of %2 entries").arg(open->programCount->text()).arg(open->programTracks->count());
+        if (ProgramEditor *open = editor(); open && open->programTracks->count() > ProgramList::kMaxEntries)
+            return QStringLiteral("%1 entries in the editor").arg(open->programTracks->count());
+        if (openWindows<ProductWindow>().size() > 1)
+            return QStringLiteral("%1 product windows open").arg(openWindows<ProductWindow>().size());
         return QString();
     }
 
@@ -434,11 +434,11 @@ private:
     QString describeState()
     {
         const PlayerState &s = core().state;
-        return QStringLiteral("Text1 %1 Ply %2 Stp %3 Pose %4 B %5 PgmPlay %6 RepTr %7 LstCnt %8 "
-                              "List1 %9 entries, mode %10, Mute %11")
-            .arg(core().Text1.text()).arg(s.Ply).arg(s.Stp).arg(s.Pose).arg(s.B)
-            .arg(s.PgmPlay).arg(s.RepTr).arg(s.LstCnt).arg(core().List1.count())
-            .arg(core().MMC.Mode()).arg(s.Mute);
+        return QStringLiteral("track %1 play wanted %2 stopped %3 paused %4 mode %5 program reserved %6 repeat track %7 program index %8 "
+                              "program %9 entries, device mode %10, muted %11")
+            .arg(core().trackField.text()).arg(s.playWanted).arg(s.stoppedByUser).arg(s.pausedByUser).arg(s.playMode)
+            .arg(s.programReserved).arg(s.repeatTrack).arg(s.programIndex).arg(core().programList.count())
+            .arg(core().device.mode()).arg(s.muted);
     }
     // The state and what the main window shows of itself.
     QString describeWindow()
@@ -446,7 +446,7 @@ private:
         const QPoint at = form().pos();
         return describeState()
             + QStringLiteral(", entry '%1%2', at %3,%4%5%6")
-                  .arg(skin().PluN[0]->text(), skin().ContTr[0]->text()).arg(at.x()).arg(at.y())
+                  .arg(skin().entryPlus[0]->text(), skin().entryDigits[0]->text()).arg(at.x()).arg(at.y())
                   .arg(form().isMinimized() ? ", minimized" : "", form().isVisible() ? "" : ", closed");
     }
 
@@ -466,7 +466,7 @@ private:
     StormOutput m_output;
     DiscShelf m_shelf;
     std::vector<int> m_mayBeOpen;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MainWindow> m_form;
     std::unique_ptr<MprisService> m_mpris;
     PageCatcher m_pages;
     std::deque<QString> m_history;
@@ -474,7 +474,7 @@ private:
     qint64 m_endMs = std::numeric_limits<qint64>::max();
 };
 
-void pressTransport(Storm &s, int index) { s.click(s.skin().ContP[index]); }
+void pressTransport(Storm &s, int index) { s.click(s.skin().transportButtons[index]); }
 
 const StormAction kActions[] = {
     {"prev", 6, [](Storm &s) { pressTransport(s, 0); }},
@@ -488,49 +488,49 @@ const StormAction kActions[] = {
     {"on 5 s", 3, [](Storm &s) { pressTransport(s, 8); }},
     {"on 10 s", 3, [](Storm &s) { pressTransport(s, 9); }},
     {"transport button, right or middle", 2,
-     [](Storm &s) { s.click(s.skin().ContP[s.pick(10)], s.chance(50) ? Qt::RightButton : Qt::MiddleButton); }},
-    {"repeat", 6, [](Storm &s) { s.click(s.skin().Image1, s.chance(80) ? Qt::LeftButton : Qt::RightButton); }},
-    {"mute", 3, [](Storm &s) { s.click(s.skin().Image2); }},
-    {"minimize", 1, [](Storm &s) { s.click(s.skin().Image6); }},
+     [](Storm &s) { s.click(s.skin().transportButtons[s.pick(10)], s.chance(50) ? Qt::RightButton : Qt::MiddleButton); }},
+    {"repeat", 6, [](Storm &s) { s.click(s.skin().repeatButton, s.chance(80) ? Qt::LeftButton : Qt::RightButton); }},
+    {"mute", 3, [](Storm &s) { s.click(s.skin().muteButton); }},
+    {"minimize", 1, [](Storm &s) { s.click(s.skin().minimizeButton); }},
     {"restore the window", 1, [](Storm &s) { s.restoreWindow(); }},
     {"exit and start again", 1, [](Storm &s) { s.exitAndStartAgain(); }},
     {"program handed over", 2, [](Storm &s) { s.handOverProgram(); }},
-    {"program button", 3, [](Storm &s) { s.click(s.skin().Picture1, s.anyButton()); }},
+    {"program button", 3, [](Storm &s) { s.click(s.skin().programButton, s.anyButton()); }},
     {"editor: add", 8,
      [](Storm &s) {
-         s.inEditor([](Storm &s, Form2 &e) {
+         s.inEditor([](Storm &s, ProgramEditor &e) {
              if (s.chance(70))
-                 s.selectAny(e.List1);
+                 s.selectAny(e.discTracks);
              for (int i = s.chance(3) ? s.pick(600) : 0; i >= 0; --i)
-                 e.Command1->click();
+                 e.addButton->click();
          });
      }},
     {"editor: delete", 4,
      [](Storm &s) {
-         s.inEditor([](Storm &s, Form2 &e) {
-             s.selectAny(e.List2);
-             e.Command2->click();
+         s.inEditor([](Storm &s, ProgramEditor &e) {
+             s.selectAny(e.programTracks);
+             e.removeButton->click();
          });
      }},
-    {"editor: delete all", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.Command3->click(); }); }},
-    {"editor: start", 3, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.Command5->click(); }); }},
-    {"editor: cancel", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.Command4->click(); }); }},
-    {"editor: closed by the window system", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { e.close(); }); }},
-    {"editor: escape", 1, [](Storm &s) { s.inEditor([](Storm &, Form2 &e) { QTest::keyClick(&e, Qt::Key_Escape); }); }},
-    {"cancel-reservation button", 3, [](Storm &s) { s.click(s.skin().Image5, s.anyButton()); }},
+    {"editor: delete all", 1, [](Storm &s) { s.inEditor([](Storm &, ProgramEditor &e) { e.clearButton->click(); }); }},
+    {"editor: start", 3, [](Storm &s) { s.inEditor([](Storm &, ProgramEditor &e) { e.startButton->click(); }); }},
+    {"editor: cancel", 1, [](Storm &s) { s.inEditor([](Storm &, ProgramEditor &e) { e.cancelButton->click(); }); }},
+    {"editor: closed by the window system", 1, [](Storm &s) { s.inEditor([](Storm &, ProgramEditor &e) { e.close(); }); }},
+    {"editor: escape", 1, [](Storm &s) { s.inEditor([](Storm &, ProgramEditor &e) { QTest::keyClick(&e, Qt::Key_Escape); }); }},
+    {"cancel-reservation button", 3, [](Storm &s) { s.click(s.skin().cancelReservationButton, s.anyButton()); }},
     {"key of the table", 10, [](Storm &s) { s.type(kTableKeys); }},
     {"another key", 2, [](Storm &s) { s.type(kOtherKeys); }},
     {"drag handle", 2, [](Storm &s) { s.dragHandle(); }},
-    {"product button", 1, [](Storm &s) { s.click(s.skin().Image3, s.anyButton()); }},
+    {"product button", 1, [](Storm &s) { s.click(s.skin().infoButton, s.anyButton()); }},
     {"product window: close picture", 1,
      [](Storm &s) {
-         if (Seihin *window = s.productWindow())
-             QTest::mouseClick(window->Picture1, s.anyButton());
+         if (ProductWindow *window = s.productWindow())
+             QTest::mouseClick(window->closePicture, s.anyButton());
      }},
     {"product window: a page", 1, [](Storm &s) { s.openProductPage(); }},
     {"product window: escape", 1,
      [](Storm &s) {
-         if (Seihin *window = s.productWindow())
+         if (ProductWindow *window = s.productWindow())
              QTest::keyClick(window, Qt::Key_Escape);
      }},
     {"time passes", 30, [](Storm &s) { s.runFor(1 + s.pick(s.chance(10) ? 50 : 8)); }},
@@ -548,7 +548,7 @@ const StormAction kActions[] = {
     {"media control: position in the track", 1,
      [](Storm &s) {
          MprisPlayer &controls = s.mediaControls();
-         const int track = s.core().hasDisc() ? s.core().Text1.text().toInt() : 0;
+         const int track = s.core().hasDisc() ? s.core().trackField.text().toInt() : 0;
          controls.SetPosition(QDBusObjectPath(Mpris::trackId(track)), qlonglong(s.pick(10000)) * 1000);
      }},
     {"media control: loop status", 2,

@@ -41,27 +41,27 @@ inline QString writeDisc(const QString &name, const TestDiscLayout &layout, Test
 struct DiscRig {
     ManualClock clock;
     CaptureOutput capture;
-    std::unique_ptr<CdAudioControl> MMC;
+    std::unique_ptr<CdAudioControl> device;
 
-    explicit DiscRig(const QString &device, qint64 depthFrames = 0, DriveAccess *drive = nullptr,
+    explicit DiscRig(const QString &path, qint64 depthFrames = 0, DriveAccess *drive = nullptr,
                      bool discThread = false)
         : capture(depthFrames)
     {
         CdAudioControl::Options options;
-        options.device = device;
+        options.device = path;
         options.clock = &clock;
         options.output = int(OutputKind::Capture);
         options.capture = &capture;
         options.drive = drive;
         options.discThread = discThread;
-        MMC = std::make_unique<CdAudioControl>(options);
+        device = std::make_unique<CdAudioControl>(options);
     }
 
     void open()
     {
-        MMC->setTimeFormat(CdAudioControl::TimeFormatTmsf);
-        MMC->Command(QStringLiteral("open"));
-        MMC->setUpdateInterval(200);
+        device->setTimeFormat(CdAudioControl::TimeFormatTmsf);
+        device->command(QStringLiteral("open"));
+        device->setUpdateInterval(200);
     }
 
     // Opens the disc, lets the first status update read it, and plays
@@ -70,28 +70,28 @@ struct DiscRig {
     {
         open();
         clock.advance(200);
-        MMC->Command(QStringLiteral("play"));
+        device->command(QStringLiteral("play"));
     }
 
     void playTrack(int n)
     {
-        MMC->setFrom(n);
-        MMC->setTrack(n);
-        MMC->Command(QStringLiteral("play"));
+        device->setFrom(n);
+        device->setTrack(n);
+        device->command(QStringLiteral("play"));
     }
 
     // Steps the clock until the device stops, at most limitMs.
     void runUntilStopped(qint64 limitMs)
     {
-        for (qint64 t = 0; t < limitMs && MMC->Mode() == CdAudioControl::ModePlaying; t += 200)
+        for (qint64 t = 0; t < limitMs && device->mode() == CdAudioControl::ModePlaying; t += 200)
             clock.advance(200);
     }
 
     qint64 positionMs()
     {
-        MMC->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
-        const qint64 ms = MMC->Position();
-        MMC->setTimeFormat(CdAudioControl::TimeFormatTmsf);
+        device->setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
+        const qint64 ms = device->position();
+        device->setTimeFormat(CdAudioControl::TimeFormatTmsf);
         return ms;
     }
 };

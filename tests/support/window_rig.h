@@ -4,7 +4,7 @@
 // A main window on a manual clock, playing into a capture, with every
 // device command it sends written down.
 #include "capture_options.h"
-#include "form1.h"
+#include "main_window.h"
 
 #include <QStringList>
 
@@ -13,12 +13,12 @@
 struct WindowRig {
     ManualClock clock;
     CaptureOutput capture;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
     QStringList commands;
 
     explicit WindowRig(const QString &device)
     {
-        form = std::make_unique<Form1>(captureOptions(device, clock, capture));
+        form = std::make_unique<MainWindow>(captureOptions(device, clock, capture));
         QObject::connect(&form->core(), &PlayerCore::commandSent,
                          [this](const QString &c) { commands << c; });
     }

@@ -57,13 +57,13 @@ struct PlayerRig {
     }
 
     PlayerState &state() { return core->state; }
-    CdAudioControl &mmc() { return core->MMC; }
-    QString text1() const { return core->Text1.text(); }
+    CdAudioControl &mmc() { return core->device; }
+    QString text1() const { return core->trackField.text(); }
 
     // Past the open timer and the first status update, as at start-up.
     void open()
     {
-        core->Timer1.setInterval(PlayerCore::kOpenRetryMs);
+        core->openTimer.setInterval(PlayerCore::kOpenRetryMs);
         clock.advance(PlayerCore::kOpenRetryMs + kTick);
     }
     void update(int count = 1)
@@ -87,7 +87,7 @@ struct PlayerRig {
     }
     bool updateUntilStopped(int limit = 200)
     {
-        return updateUntil([&] { return mmc().Mode() == CdAudioControl::ModeStopped; }, limit);
+        return updateUntil([&] { return mmc().mode() == CdAudioControl::ModeStopped; }, limit);
     }
 
     void playTrack(int track)
@@ -99,25 +99,25 @@ struct PlayerRig {
     // What the program editor's hand-over leaves behind.
     void startProgram(const QStringList &entries, qint16 mode = ModeProgram)
     {
-        core->List1.clear();
+        core->programList.clear();
         for (const QString &e : entries)
-            core->List1.add(e);
-        core->List1.setListIndex(0);
+            core->programList.add(e);
+        core->programList.setListIndex(0);
         PlayerState &s = state();
-        s.B = mode;
-        s.LstCnt = 0;
+        s.playMode = mode;
+        s.programIndex = 0;
         playTrack(entries.first().toInt());
-        s.PgmPlay = 1;
-        s.Pose = 0;
-        s.Stp = 0;
-        s.Ply = 1;
+        s.programReserved = true;
+        s.pausedByUser = false;
+        s.stoppedByUser = false;
+        s.playWanted = true;
     }
 
     std::vector<CapturedRun> runs() const { return capturedRuns(capture.data()); }
     int64_t positionFrame()
     {
         mmc().setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
-        const qint64 ms = mmc().Position();
+        const qint64 ms = mmc().position();
         mmc().setTimeFormat(CdAudioControl::TimeFormatTmsf);
         return ms * 441 / 10;
     }

@@ -16,13 +16,13 @@ int silenceRuns(const std::vector<CapturedRun> &runs)
 void playLastTrackInDiscRepeat(PlayerRig &rig)
 {
     rig.open();
-    rig.transport->DoPlay();
-    rig.transport->DoNext();
-    rig.transport->DoNext();
+    rig.transport->play();
+    rig.transport->next();
+    rig.transport->next();
     rig.update();
-    rig.transport->Repeat();
-    rig.transport->Repeat();
-    QCOMPARE(rig.state().B, qint16(ModeDiscRepeat));
+    rig.transport->cycleRepeat();
+    rig.transport->cycleRepeat();
+    QCOMPARE(rig.state().playMode, qint16(ModeDiscRepeat));
 }
 }  // namespace
 
@@ -61,16 +61,16 @@ void TestSequencing::normalPlayIsGaplessAndEndsWithPlayWanted()
     PlayerRig rig(m_disc);
     const DiscMap map(m_layout);
     rig.open();
-    rig.transport->DoPlay();
+    rig.transport->play();
     QVERIFY(rig.updateUntilStopped());
     rig.update(5);
 
     const auto runs = rig.runs();
     QCOMPARE(describeRuns(runs), describeRuns({CapturedRun{false, 0, map.end(3)}}));
     QCOMPARE(rig.commands, QStringList({"open", "play"}));
-    QCOMPARE(rig.state().Ply, qint16(1));
-    QCOMPARE(rig.state().Stp, qint16(0));
-    QCOMPARE(rig.mmc().Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.state().playWanted, true);
+    QCOMPARE(rig.state().stoppedByUser, false);
+    QCOMPARE(rig.mmc().mode(), qint32(CdAudioControl::ModeStopped));
 }
 
 void TestSequencing::trackRepeatReturnsWithoutAFrameOfTheNextTrack()
@@ -80,11 +80,11 @@ void TestSequencing::trackRepeatReturnsWithoutAFrameOfTheNextTrack()
         PlayerRig rig(m_disc);
         rig.open();
         rig.playTrack(track);
-        rig.transport->DoPlay();
+        rig.transport->play();
         rig.update();
-        rig.transport->Repeat();
-        QCOMPARE(rig.state().B, qint16(ModeTrackRepeat));
-        QCOMPARE(rig.state().RepTr, track);
+        rig.transport->cycleRepeat();
+        QCOMPARE(rig.state().playMode, qint16(ModeTrackRepeat));
+        QCOMPARE(rig.state().repeatTrack, track);
         const int64_t length = map.end(track) - map.start(track);
         QVERIFY(rig.updateUntil([&] { return rig.capture.frames() > 3 * length; }));
 
@@ -107,15 +107,15 @@ void TestSequencing::trackRepeatFollowsSeeks()
     const DiscMap map(m_longLayout);
     rig.open();
     rig.playTrack(2);
-    rig.transport->DoPlay();
+    rig.transport->play();
     rig.update(2);
-    rig.transport->Repeat();
-    QCOMPARE(rig.state().RepTr, 2);
+    rig.transport->cycleRepeat();
+    QCOMPARE(rig.state().repeatTrack, 2);
 
     rig.transport->seekBy(5000);
     rig.update();
     QCOMPARE(rig.text1(), QStringLiteral("03"));
-    QCOMPARE(rig.mmc().Track(), 2);
+    QCOMPARE(rig.mmc().track(), 2);
     rig.update();
     QCOMPARE(rig.text1(), QStringLiteral("02"));
     // Track 3 is heard only until the update that sees it.
@@ -135,8 +135,8 @@ void TestSequencing::trackRepeatFollowsSeeks()
     QCOMPARE(runTracks(runs, map), QStringLiteral("2[..2) 3(..3) 2[..2) 1(..2] 2[..2)"));
 }
 
-// At the end of the disc CheckStop starts track 1 in the boundary update;
-// the next update, 200 ms later, still sees the stopped mode in CurMode and
+// At the end of the disc checkStop starts track 1 in the boundary update;
+// the next update, 200 ms later, still sees the stopped mode in lastMode and
 // starts it once more.
 void TestSequencing::discRepeatWrapsWithADoubleStart()
 {
@@ -177,19 +177,19 @@ void TestSequencing::discRepeatStartedFromStoppedRestartsAtTrackOne()
     PlayerRig rig(m_disc);
     const DiscMap map(m_layout);
     rig.open();
-    rig.transport->DoNext();
-    rig.transport->Repeat();
-    rig.transport->Repeat();
-    rig.transport->DoPlay();
-    QCOMPARE(rig.state().RepTr, 2);
+    rig.transport->next();
+    rig.transport->cycleRepeat();
+    rig.transport->cycleRepeat();
+    rig.transport->play();
+    QCOMPARE(rig.state().repeatTrack, 2);
     rig.update();
-    QCOMPARE(rig.mmc().Track(), 1);
+    QCOMPARE(rig.mmc().track(), 1);
     rig.update(2);
     QCOMPARE(rig.text1(), QStringLiteral("01"));
 
-    rig.transport->DoPause();
+    rig.transport->pause();
     rig.update(2);
-    rig.transport->DoPlay();
+    rig.transport->play();
     rig.update(3);
     const auto runs = rig.runs();
     QCOMPARE(runTracks(runs, map), QStringLiteral("2[..2) 1[..1)"));
@@ -197,7 +197,7 @@ void TestSequencing::discRepeatStartedFromStoppedRestartsAtTrackOne()
     QCOMPARE(runs[1].count, int64_t(5 * 8820));  // 0.4 s, the pause, 0.6 s
 }
 
-// Into the next track (CheckTrack) and at the end of the disc (CheckStop);
+// Into the next track (checkTrackChange) and at the end of the disc (checkStop);
 // the end of the program leaves the device stopped on entry 0's track.
 // With a sink that buffers a second, the end of the program still lets the
 // last entry play to its last frame.
@@ -215,28 +215,28 @@ void TestSequencing::programStepsWithoutAFrameOfTheWrongTrack()
     const DiscMap map(m_layout);
     rig.open();
     rig.startProgram({"03", "02", "01"});
-    QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
+    QVERIFY(rig.updateUntil([&] { return !rig.state().playWanted; }));
     QCOMPARE(rig.commands.mid(rig.commands.size() - 3), QStringList({"prev", "play", "stop"}));
     rig.update(5);
 
     QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("3[..3] 2[..2] 1[..1]"));
     QCOMPARE(silenceRuns(rig.runs()), 0);
     const PlayerState &s = rig.state();
-    QCOMPARE(rig.mmc().Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.mmc().mode(), qint32(CdAudioControl::ModeStopped));
     QCOMPARE(rig.text1(), QStringLiteral("03"));
     QCOMPARE(rig.positionFrame(), map.start(3));
-    QCOMPARE(s.Stp, qint16(1));
-    QCOMPARE(s.LstCnt, qint16(0));
-    QCOMPARE(rig.core->List1.listIndex(), 0);
-    QCOMPARE(s.PgmPlay, qint16(1));
-    QCOMPARE(s.B, qint16(ModeProgram));
+    QCOMPARE(s.stoppedByUser, true);
+    QCOMPARE(s.programIndex, qint16(0));
+    QCOMPARE(rig.core->programList.listIndex(), 0);
+    QCOMPARE(s.programReserved, true);
+    QCOMPARE(s.playMode, qint16(ModeProgram));
 
     // Still reserved: play runs it again from entry 0 (what a buffering
     // sink has heard of it lags behind, so that is checked unbuffered).
     if (bufferedFrames)
         return;
-    rig.transport->DoPlay();
-    QVERIFY(rig.updateUntil([&] { return rig.state().LstCnt == 1; }));
+    rig.transport->play();
+    QVERIFY(rig.updateUntil([&] { return rig.state().programIndex == 1; }));
     QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("3[..3] 2[..2] 1[..1] 3[..3]"));
 }
 
@@ -251,8 +251,8 @@ void TestSequencing::programRepeatWrapsWithoutAFrameOfTheWrongTrack()
     const auto runs = rig.runs();
     QCOMPARE(runTracks(runs, map), QStringLiteral("3[..3] 1[..1] 3[..3] 1[..1] 3[..3)"));
     QCOMPARE(framesHeardOf(runs, map, 2), int64_t(0));
-    QCOMPARE(rig.state().Ply, qint16(1));
-    QCOMPARE(rig.state().LstCnt, qint16(0));
+    QCOMPARE(rig.state().playWanted, true);
+    QCOMPARE(rig.state().programIndex, qint16(0));
 }
 
 void TestSequencing::singleEntryProgram()
@@ -262,12 +262,12 @@ void TestSequencing::singleEntryProgram()
         PlayerRig rig(m_disc);
         rig.open();
         rig.startProgram({"02"});
-        QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
+        QVERIFY(rig.updateUntil([&] { return !rig.state().playWanted; }));
         rig.update(10);
         QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("2[..2]"));
         QCOMPARE(rig.text1(), QStringLiteral("02"));
         QCOMPARE(rig.positionFrame(), map.start(2));
-        QCOMPARE(rig.state().Stp, qint16(1));
+        QCOMPARE(rig.state().stoppedByUser, true);
     }
     {
         PlayerRig rig(m_disc);
@@ -275,7 +275,7 @@ void TestSequencing::singleEntryProgram()
         rig.startProgram({"02"}, ModeProgramRepeat);
         QVERIFY(rig.updateUntil([&] { return rig.runs().size() >= 4; }));
         QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("2[..2] 2[..2] 2[..2] 2[..2)"));
-        QCOMPARE(rig.state().Ply, qint16(1));
+        QCOMPARE(rig.state().playWanted, true);
     }
 }
 
@@ -289,11 +289,11 @@ void TestSequencing::duplicateEntriesPlayTwice()
         PlayerRig rig(m_disc);
         rig.open();
         rig.startProgram({entry, entry});
-        QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
+        QVERIFY(rig.updateUntil([&] { return !rig.state().playWanted; }));
         rig.update(5);
         const QString whole = QStringLiteral("%1[..%1]").arg(entry.toInt());
         QCOMPARE(runTracks(rig.runs(), map), whole + QLatin1Char(' ') + whole);
-        QCOMPARE(rig.state().Stp, qint16(1));
+        QCOMPARE(rig.state().stoppedByUser, true);
     }
 }
 
@@ -305,19 +305,19 @@ void TestSequencing::stepWhileStoppedPlaysButDoesNotAdvance()
     const DiscMap map(m_layout);
     rig.open();
     rig.startProgram({"03", "01"});
-    QVERIFY(rig.updateUntil([&] { return rig.state().Ply == 0; }));
+    QVERIFY(rig.updateUntil([&] { return !rig.state().playWanted; }));
     rig.update();
     QCOMPARE(rig.text1(), QStringLiteral("03"));
     rig.capture.clear();
 
-    rig.transport->DoNext();
-    QCOMPARE(rig.state().LstCnt, qint16(1));
-    QCOMPARE(rig.state().Ply, qint16(0));
+    rig.transport->next();
+    QCOMPARE(rig.state().programIndex, qint16(1));
+    QCOMPARE(rig.state().playWanted, false);
     QVERIFY(rig.updateUntilTrack(2));
     rig.update(3);
     QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("1[..2)"));
-    QCOMPARE(rig.state().LstCnt, qint16(1));
-    QCOMPARE(rig.state().Ply, qint16(0));
+    QCOMPARE(rig.state().programIndex, qint16(1));
+    QCOMPARE(rig.state().playWanted, false);
 }
 
 QTEST_GUILESS_MAIN(TestSequencing)

@@ -38,28 +38,28 @@ void TestTransport::pauseOnlyWhilePlayingAndResumesAtTheFrame()
 {
     PlayerRig rig(m_disc);
     rig.open();
-    rig.transport->DoPause();
-    QCOMPARE(rig.state().Pose, qint16(0));
+    rig.transport->pause();
+    QCOMPARE(rig.state().pausedByUser, false);
 
-    rig.transport->DoPlay();
+    rig.transport->play();
     rig.update(3);
-    rig.state().Stp = 1;  // only to see that pause leaves it alone
+    rig.state().stoppedByUser = true;  // only to see that pause leaves it alone
     rig.commands.clear();
-    rig.transport->DoPause();
+    rig.transport->pause();
     QCOMPARE(rig.commands, QStringList{"pause"});
-    QCOMPARE(rig.state().Ply, qint16(0));
-    QCOMPARE(rig.state().Pose, qint16(1));
-    QCOMPARE(rig.state().Stp, qint16(1));
-    rig.transport->DoPause();
+    QCOMPARE(rig.state().playWanted, false);
+    QCOMPARE(rig.state().pausedByUser, true);
+    QCOMPARE(rig.state().stoppedByUser, true);
+    rig.transport->pause();
     QCOMPARE(rig.commands, QStringList{"pause"});
 
     const qint64 heard = rig.capture.frames();
     rig.update(5);
     QCOMPARE(rig.capture.frames(), heard);
-    rig.transport->DoPlay();
-    QCOMPARE(rig.state().Ply, qint16(1));
-    QCOMPARE(rig.state().Pose, qint16(0));
-    QCOMPARE(rig.state().Stp, qint16(0));
+    rig.transport->play();
+    QCOMPARE(rig.state().playWanted, true);
+    QCOMPARE(rig.state().pausedByUser, false);
+    QCOMPARE(rig.state().stoppedByUser, false);
     rig.update(3);
     QCOMPARE(describeRuns(rig.runs()), describeRuns({CapturedRun{false, 0, 6 * 8820}}));
 }
@@ -69,23 +69,23 @@ void TestTransport::stopThenPlayStartsAtTheTrackStart()
     PlayerRig rig(m_disc);
     const DiscMap map(m_layout);
     rig.open();
-    rig.transport->DoPlay();
+    rig.transport->play();
     QVERIFY(rig.updateUntilTrack(2));
     rig.update(2);
-    rig.transport->DoPause();
+    rig.transport->pause();
     rig.commands.clear();
-    rig.transport->DoStop();
+    rig.transport->stop();
     QCOMPARE(rig.commands, QStringList({"prev", "stop"}));
-    QCOMPARE(rig.state().Stp, qint16(1));
-    QCOMPARE(rig.state().Pose, qint16(0));
-    QCOMPARE(rig.state().Ply, qint16(0));
-    QCOMPARE(rig.mmc().Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.state().stoppedByUser, true);
+    QCOMPARE(rig.state().pausedByUser, false);
+    QCOMPARE(rig.state().playWanted, false);
+    QCOMPARE(rig.mmc().mode(), qint32(CdAudioControl::ModeStopped));
 
     const qint64 heard = rig.capture.frames();
     rig.update(3);
     QCOMPARE(rig.capture.frames(), heard);
-    rig.transport->DoPlay();
-    QCOMPARE(rig.state().RepTr, 2);
+    rig.transport->play();
+    QCOMPARE(rig.state().repeatTrack, 2);
     rig.update(2);
     QCOMPARE(rig.runs().back().first, map.start(2));
 }
@@ -95,18 +95,18 @@ void TestTransport::prevAndNextInNormalPlay()
     PlayerRig rig(m_disc);
     const DiscMap map(m_layout);
     rig.open();
-    rig.transport->DoPlay();
+    rig.transport->play();
     rig.update(2);
     rig.commands.clear();
-    rig.transport->DoNext();
-    QCOMPARE(rig.state().RepTr, 2);
+    rig.transport->next();
+    QCOMPARE(rig.state().repeatTrack, 2);
     rig.update(2);
-    rig.transport->DoPrev();  // back to the start of track 2
-    QCOMPARE(rig.state().RepTr, 2);
-    rig.transport->DoPrev();  // again within 3 s: track 1
-    QCOMPARE(rig.state().RepTr, 1);
+    rig.transport->previous();  // back to the start of track 2
+    QCOMPARE(rig.state().repeatTrack, 2);
+    rig.transport->previous();  // again within 3 s: track 1
+    QCOMPARE(rig.state().repeatTrack, 1);
     QCOMPARE(rig.commands, QStringList({"next", "prev", "prev"}));
-    QCOMPARE(rig.state().Ply, qint16(1));
+    QCOMPARE(rig.state().playWanted, true);
     rig.update(2);
     QCOMPARE(runTracks(rig.runs(), map), QStringLiteral("1[..1) 2[..2) 1[..1)"));
 }
@@ -115,14 +115,14 @@ void TestTransport::prevAndNextWhileStoppedLeavePlayUnwanted()
 {
     PlayerRig rig(m_disc);
     rig.open();
-    rig.transport->DoNext();
-    rig.transport->DoNext();
-    QCOMPARE(rig.state().RepTr, 3);
-    rig.transport->DoPrev();
-    QCOMPARE(rig.state().RepTr, 3);
+    rig.transport->next();
+    rig.transport->next();
+    QCOMPARE(rig.state().repeatTrack, 3);
+    rig.transport->previous();
+    QCOMPARE(rig.state().repeatTrack, 3);
     rig.update(3);
-    QCOMPARE(rig.state().Ply, qint16(0));
-    QCOMPARE(rig.mmc().Mode(), qint32(CdAudioControl::ModeStopped));
+    QCOMPARE(rig.state().playWanted, false);
+    QCOMPARE(rig.mmc().mode(), qint32(CdAudioControl::ModeStopped));
     QCOMPARE(rig.capture.frames(), qint64(0));
 }
 
@@ -138,21 +138,21 @@ void TestTransport::prevAndNextStepTheProgramAndWrap()
         rig.commands.clear();
         const QList<std::pair<bool, int>> steps{{true, 1}, {true, 2}, {true, 0}, {false, 2}, {false, 1}, {false, 0}, {false, 2}};
         for (const auto &[forward, index] : steps) {
-            forward ? rig.transport->DoNext() : rig.transport->DoPrev();
-            const int track = rig.core->List1.entry(index).toInt();
-            QCOMPARE(rig.core->List1.listIndex(), index);
-            QCOMPARE(rig.state().LstCnt, qint16(index));
-            QCOMPARE(rig.state().PgmDir, qint16(forward ? 1 : 2));
-            QCOMPARE(rig.mmc().Track(), track);
-            QCOMPARE(rig.state().RepTr, track);
+            forward ? rig.transport->next() : rig.transport->previous();
+            const int track = rig.core->programList.entry(index).toInt();
+            QCOMPARE(rig.core->programList.listIndex(), index);
+            QCOMPARE(rig.state().programIndex, qint16(index));
+            QCOMPARE(rig.state().programDirection, qint16(forward ? 1 : 2));
+            QCOMPARE(rig.mmc().track(), track);
+            QCOMPARE(rig.state().repeatTrack, track);
             rig.update();
             QCOMPARE(rig.text1().toInt(), track);
-            QCOMPARE(rig.state().LstCnt, qint16(index));
+            QCOMPARE(rig.state().programIndex, qint16(index));
         }
         QCOMPARE(trackSteps(rig.commands), QStringList());
         QCOMPARE(rig.commands.count(QStringLiteral("play")), qsizetype(steps.size()));
-        QCOMPARE(rig.state().Ply, qint16(1));
-        QCOMPARE(rig.state().B, mode);
+        QCOMPARE(rig.state().playWanted, true);
+        QCOMPARE(rig.state().playMode, mode);
     }
 }
 
@@ -164,29 +164,29 @@ void TestTransport::ejectDropsTheProgramAndReopens()
     rig.startProgram({"02", "03"});
     rig.update(3);
     rig.commands.clear();
-    rig.transport->DoEject();
+    rig.transport->eject();
     QCOMPARE(rig.commands, QStringList({"stop", "eject"}));
-    QCOMPARE(rig.mmc().From(), 1);
+    QCOMPARE(rig.mmc().from(), 1);
     const PlayerState &s = rig.state();
-    QCOMPARE(s.Stp, qint16(1));
-    QCOMPARE(s.Ply, qint16(0));
-    QCOMPARE(s.RepTr, 1);
-    QCOMPARE(s.B, qint16(ModeNormal));
-    QCOMPARE(s.PgmPlay, qint16(0));
-    QVERIFY(rig.core->List1.isEmpty());
-    QCOMPARE(rig.mmc().UpdateInterval(), 0);
-    QCOMPARE(rig.core->Timer1.interval(), Transport::kReopenAfterEjectMs);
+    QCOMPARE(s.stoppedByUser, true);
+    QCOMPARE(s.playWanted, false);
+    QCOMPARE(s.repeatTrack, 1);
+    QCOMPARE(s.playMode, qint16(ModeNormal));
+    QCOMPARE(s.programReserved, false);
+    QVERIFY(rig.core->programList.isEmpty());
+    QCOMPARE(rig.mmc().updateInterval(), 0);
+    QCOMPARE(rig.core->openTimer.interval(), Transport::kReopenAfterEjectMs);
 
     rig.clock.advance(Transport::kReopenAfterEjectMs - 1);
     QCOMPARE(rig.commands, QStringList({"stop", "eject"}));
     rig.clock.advance(1);
     QCOMPARE(rig.commands.last(), QStringLiteral("open"));
-    QCOMPARE(rig.mmc().UpdateInterval(), PlayerCore::kStatusIntervalMs);
+    QCOMPARE(rig.mmc().updateInterval(), PlayerCore::kStatusIntervalMs);
 }
 
-// Text1 reads "00": the guarded commands and the mode step do nothing; the
+// trackField reads "00": the guarded commands and the mode step do nothing; the
 // seek goes to the device unchanged, mute has no guard, and the repeat
-// button still takes RepTr from Text1.
+// button still takes repeatTrack from trackField.
 void TestTransport::withoutADiscOnlySeekAndMuteAct()
 {
     PlayerRig rig(scratchDir() + QStringLiteral("/absent.cue"));
@@ -196,52 +196,52 @@ void TestTransport::withoutADiscOnlySeekAndMuteAct()
     const PlayerState before = rig.state();
     Transport &t = *rig.transport;
     for (int i = 0; i < 6; ++i)
-        t.ContP(i);
-    t.Repeat();
+        t.pressTransportButton(i);
+    t.cycleRepeat();
     QCOMPARE(rig.commands, QStringList());
-    QCOMPARE(rig.state().B, before.B);
-    QCOMPARE(rig.state().Ply, before.Ply);
-    QCOMPARE(rig.state().Stp, before.Stp);
-    QCOMPARE(rig.state().RepTr, 0);
+    QCOMPARE(rig.state().playMode, before.playMode);
+    QCOMPARE(rig.state().playWanted, before.playWanted);
+    QCOMPARE(rig.state().stoppedByUser, before.stoppedByUser);
+    QCOMPARE(rig.state().repeatTrack, 0);
 
     t.seekBy(5000);
     QCOMPARE(rig.commands, QStringList{"play"});
-    t.ToggleMute();
-    QVERIFY(rig.mmc().Silent());
-    QCOMPARE(rig.state().Mute, qint16(1));
-    t.ToggleMute();
-    QVERIFY(!rig.mmc().Silent());
-    QCOMPARE(rig.state().Mute, qint16(0));
+    t.toggleMute();
+    QVERIFY(rig.mmc().silent());
+    QCOMPARE(rig.state().muted, true);
+    t.toggleMute();
+    QVERIFY(!rig.mmc().silent());
+    QCOMPARE(rig.state().muted, false);
 }
 
 void TestTransport::repeatStepsThroughTheModesOfItsKind()
 {
     PlayerRig rig(m_disc);
     rig.open();
-    rig.transport->DoNext();
+    rig.transport->next();
     rig.update();
     PlayerState &s = rig.state();
     QList<qint16> seen;
     for (int i = 0; i < 4; ++i) {
-        s.RepTr = 0;
-        rig.transport->Repeat();
-        seen << s.B;
-        QCOMPARE(s.RepTr, 2);
+        s.repeatTrack = 0;
+        rig.transport->cycleRepeat();
+        seen << s.playMode;
+        QCOMPARE(s.repeatTrack, 2);
     }
     QCOMPARE(seen, QList<qint16>({1, 2, 0, 1}));
 
-    s.PgmPlay = 1;
-    s.B = ModeProgram;
+    s.programReserved = true;
+    s.playMode = ModeProgram;
     seen.clear();
     for (int i = 0; i < 3; ++i) {
-        rig.transport->Repeat();
-        seen << s.B;
+        rig.transport->cycleRepeat();
+        seen << s.playMode;
     }
     QCOMPARE(seen, QList<qint16>({5, 4, 5}));
 
-    s.B = ModeTrackRepeat;  // a mode of the other kind is left alone
-    rig.transport->Repeat();
-    QCOMPARE(s.B, qint16(ModeTrackRepeat));
+    s.playMode = ModeTrackRepeat;  // a mode of the other kind is left alone
+    rig.transport->cycleRepeat();
+    QCOMPARE(s.playMode, qint16(ModeTrackRepeat));
 }
 
 // Unclamped: before the first 10 s the From is negative. A seek from the
@@ -251,27 +251,27 @@ void TestTransport::seeksMoveByTheirAmountAndChangeNoState()
     PlayerRig rig(m_disc);
     const DiscMap map(m_layout);
     rig.open();
-    rig.transport->DoPlay();
+    rig.transport->play();
     rig.update(5);
     const int64_t at = rig.positionFrame();
     rig.transport->seekBy(5000);
     QCOMPARE(rig.positionFrame(), at + 5000 * 441 / 10);
-    QCOMPARE(rig.mmc().TimeFormat(), qint32(CdAudioControl::TimeFormatTmsf));
+    QCOMPARE(rig.mmc().timeFormat(), qint32(CdAudioControl::TimeFormatTmsf));
     rig.transport->seekBy(-10000);
-    QCOMPARE(rig.mmc().From(), qint32(1000 + 5000 - 10000));
+    QCOMPARE(rig.mmc().from(), qint32(1000 + 5000 - 10000));
 
     PlayerRig stopped(m_disc);
     stopped.open();
-    stopped.transport->Repeat();
+    stopped.transport->cycleRepeat();
     const PlayerState before = stopped.state();
     stopped.transport->seekBy(10000);
     QCOMPARE(stopped.commands, QStringList({"open", "play"}));
     QVERIFY(stopped.updateUntilStopped());
     QCOMPARE(runTracks(stopped.runs(), map), QStringLiteral("3(..3]"));
-    QCOMPARE(stopped.state().Ply, before.Ply);
-    QCOMPARE(stopped.state().Stp, before.Stp);
-    QCOMPARE(stopped.state().B, before.B);
-    QCOMPARE(stopped.state().RepTr, before.RepTr);
+    QCOMPARE(stopped.state().playWanted, before.playWanted);
+    QCOMPARE(stopped.state().stoppedByUser, before.stoppedByUser);
+    QCOMPARE(stopped.state().playMode, before.playMode);
+    QCOMPARE(stopped.state().repeatTrack, before.repeatTrack);
 }
 
 QTEST_GUILESS_MAIN(TestTransport)

@@ -16,9 +16,9 @@ struct ButtonRig : WindowRig {
     explicit ButtonRig(const QString &device) : WindowRig(device) { openWithDisc(); }
     qint32 positionMs()
     {
-        CdAudioControl &mmc = core().MMC;
+        CdAudioControl &mmc = core().device;
         mmc.setTimeFormat(CdAudioControl::TimeFormatMilliseconds);
-        const qint32 ms = mmc.Position();
+        const qint32 ms = mmc.position();
         mmc.setTimeFormat(CdAudioControl::TimeFormatTmsf);
         return ms;
     }
@@ -48,17 +48,17 @@ void TestTransportButtons::transportButtonsActOnTheLeftPressOnly()
 {
     ButtonRig rig(m_disc);
     rig.commands.clear();
-    PictureButton *play = rig.skin().ContP[2];
+    PictureButton *play = rig.skin().transportButtons[2];
     QTest::mousePress(play, Qt::RightButton);
     QTest::mouseRelease(play, Qt::RightButton);
     QTest::mousePress(play, Qt::MiddleButton);
     QTest::mouseRelease(play, Qt::MiddleButton);
     QCOMPARE(rig.commands, QStringList());
-    QCOMPARE(rig.core().state.Ply, qint16(0));
+    QCOMPARE(rig.core().state.playWanted, false);
 
     QTest::mousePress(play, Qt::LeftButton);
     QCOMPARE(rig.commands, QStringList{"play"});
-    QCOMPARE(rig.core().state.Ply, qint16(1));
+    QCOMPARE(rig.core().state.playWanted, true);
     QTest::mouseRelease(play, Qt::LeftButton);
     QCOMPARE(rig.commands, QStringList{"play"});
 }
@@ -87,40 +87,40 @@ void TestTransportButtons::eachTransportButtonRunsItsCommand()
     QFETCH(QStringList, sent);
     QFETCH(int, seekMs);
     ButtonRig rig(m_disc);
-    QTest::mousePress(rig.skin().ContP[2], Qt::LeftButton);
+    QTest::mousePress(rig.skin().transportButtons[2], Qt::LeftButton);
     rig.clock.advance(5 * kTick);
     const qint32 at = rig.positionMs();
     rig.commands.clear();
 
-    QTest::mousePress(rig.skin().ContP[index], Qt::LeftButton);
+    QTest::mousePress(rig.skin().transportButtons[index], Qt::LeftButton);
     QCOMPARE(rig.commands, sent);
     if (seekMs != 0)
-        QCOMPARE(rig.core().MMC.From(), at + seekMs);
+        QCOMPARE(rig.core().device.from(), at + seekMs);
 }
 
 void TestTransportButtons::repeatAndMuteActOnTheReleaseOfAnyButton()
 {
     ButtonRig rig(m_disc);
     PlayerState &s = rig.core().state;
-    QTest::mousePress(rig.skin().Image1, Qt::LeftButton);
-    QTest::mousePress(rig.skin().Image2, Qt::LeftButton);
-    QCOMPARE(s.B, qint16(ModeNormal));
-    QCOMPARE(s.Mute, qint16(0));
+    QTest::mousePress(rig.skin().repeatButton, Qt::LeftButton);
+    QTest::mousePress(rig.skin().muteButton, Qt::LeftButton);
+    QCOMPARE(s.playMode, qint16(ModeNormal));
+    QCOMPARE(s.muted, false);
 
     QList<qint16> modes;
     for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton}) {
-        QTest::mouseClick(rig.skin().Image1, button);
-        modes << s.B;
+        QTest::mouseClick(rig.skin().repeatButton, button);
+        modes << s.playMode;
     }
     QCOMPARE(modes, QList<qint16>({1, 2, 0}));
-    QCOMPARE(s.RepTr, 1);
+    QCOMPARE(s.repeatTrack, 1);
 
-    QTest::mouseClick(rig.skin().Image2, Qt::RightButton);
-    QCOMPARE(s.Mute, qint16(1));
-    QVERIFY(rig.core().MMC.Silent());
-    QTest::mouseClick(rig.skin().Image2, Qt::MiddleButton);
-    QCOMPARE(s.Mute, qint16(0));
-    QVERIFY(!rig.core().MMC.Silent());
+    QTest::mouseClick(rig.skin().muteButton, Qt::RightButton);
+    QCOMPARE(s.muted, true);
+    QVERIFY(rig.core().device.silent());
+    QTest::mouseClick(rig.skin().muteButton, Qt::MiddleButton);
+    QCOMPARE(s.muted, false);
+    QVERIFY(!rig.core().device.silent());
 }
 
 QTEST_MAIN(TestTransportButtons)

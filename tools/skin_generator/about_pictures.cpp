@@ -3,7 +3,7 @@
 #include "paint_kit.h"
 #include "palette.h"
 #include "pictures.h"
-#include "seihin_layout.h"
+#include "product_layout.h"
 #include "skin_fonts.h"
 
 namespace {
@@ -11,7 +11,7 @@ namespace {
 // The band under the drag strip, as wide as the strip.
 QRect strip()
 {
-    return seihinElement("Label6").rect();
+    return productElement("Label6").rect();
 }
 // Between the name and credits above and the pages below.
 constexpr int kRuleTop = 91;
@@ -19,7 +19,7 @@ constexpr int kRuleTop = 91;
 QImage behind(const char *element)
 {
     static const QImage background = drawAboutBackground();
-    return background.copy(seihinElement(element).rect());
+    return background.copy(productElement(element).rect());
 }
 
 }  // namespace
@@ -27,14 +27,14 @@ QImage behind(const char *element)
 QImage drawAboutBackground()
 {
     const QRect band = strip();
-    QImage image = windowBackground(SeihinSize, band.width());
+    QImage image = windowBackground(ProductWindowSize, band.width());
     QPainter painter(&image);
     preparePainter(painter);
     const int fieldLeft = band.right() + 3;
-    fillPixels(painter, fieldLeft + 6, kRuleTop, SeihinSize.width() - fieldLeft - 15, 1, Palette::Separator);
-    fillPixels(painter, fieldLeft + 6, kRuleTop + 1, SeihinSize.width() - fieldLeft - 15, 1, Palette::FaceLight);
+    fillPixels(painter, fieldLeft + 6, kRuleTop, ProductWindowSize.width() - fieldLeft - 15, 1, Palette::Separator);
+    fillPixels(painter, fieldLeft + 6, kRuleTop + 1, ProductWindowSize.width() - fieldLeft - 15, 1, Palette::FaceLight);
     // Below the close picture, on the rest of the strip.
-    const QRect close = seihinElement("Picture1").rect();
+    const QRect close = productElement("Picture1").rect();
     const qreal titleCentre = (close.bottom() + band.bottom()) / 2.0;
     drawUprightTitle(painter, band.center().x() + 4.5, titleCentre);
     return image;

@@ -23,7 +23,7 @@ constexpr const char *kDigits[10][kGlyphRows] = {
 };
 
 // Rows 3..12 carry the glyph, the shadow reaches row 13.
-constexpr int kGlyphTop = TimPicCells::GlyphTop;
+constexpr int kGlyphTop = DigitStripCells::GlyphTop;
 // How far the top of a digit leans right of its foot.
 constexpr qreal kSlant = 2.0;
 
@@ -40,14 +40,14 @@ Shape slanted(const QPainterPath &upright)
 
 void drawDigit(QPainter &painter, int digit)
 {
-    const QPoint topLeft(TimPicCells::digitX(digit) + 1, kGlyphTop);
+    const QPoint topLeft(DigitStripCells::digitX(digit) + 1, kGlyphTop);
     const Shape glyph = slanted(bitmapPath(kDigits[digit], kGlyphRows, topLeft));
     drawShadowed(painter, glyph, Palette::Glyph, Palette::GlyphShadow);
 }
 
 void drawColon(QPainter &painter)
 {
-    const int left = TimPicCells::ColonDotsLeft;
+    const int left = DigitStripCells::ColonDotsLeft;
     const Shape dots = together({
         [=](QPainter &p, const QColor &c) { fillPixels(p, left, 6, 2, 2, c); },
         [=](QPainter &p, const QColor &c) { fillPixels(p, left, 10, 2, 2, c); },
@@ -59,7 +59,7 @@ void drawColon(QPainter &painter)
 
 QImage drawDigitStrip()
 {
-    return paintStrip(TimPicCells::StripSize, [](QPainter &painter) {
+    return paintStrip(DigitStripCells::StripSize, [](QPainter &painter) {
         for (int digit = 0; digit <= 9; ++digit)
             drawDigit(painter, digit);
         drawColon(painter);

@@ -94,7 +94,7 @@ void drawDiscFrames(QPainter &painter)
 {
     for (int phase = 0; phase < 3; ++phase) {
         const char *const *rows = kDiscFrames[phase];
-        const QPoint at = PicParts1Cells::DiscFrame[phase].topLeft();
+        const QPoint at = IconStripCells::DiscFrame[phase].topLeft();
         drawSign(painter, bitmapPath(rows, kDiscRows, at), bitmapSilhouette(rows, kDiscRows, at), Palette::Glyph,
                  Palette::GlyphShadow, Palette::Strip);
     }
@@ -104,8 +104,8 @@ void drawDiscFrames(QPainter &painter)
 
 QImage drawIconStrip()
 {
-    return paintStrip(PicParts1Cells::StripSize, [](QPainter &painter) {
-        using namespace PicParts1Cells;
+    return paintStrip(IconStripCells::StripSize, [](QPainter &painter) {
+        using namespace IconStripCells;
         // Icons this small read best on whole pixels, without grey edges.
         painter.setRenderHint(QPainter::Antialiasing, false);
         const auto ink = [&painter](const QPainterPath &path) {

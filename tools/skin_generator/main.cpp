@@ -4,7 +4,7 @@
 
 #include "app_icon.h"
 #include "pictures.h"
-#include "seihin_layout.h"
+#include "product_layout.h"
 #include "skin_fonts.h"
 #include "skin_layout.h"
 
@@ -30,8 +30,8 @@ std::vector<Picture> pictures()
         {"background.png", drawBackground},     {"panel_disc.png", drawDiscPanel},
         {"panel_idle.png", drawIdlePanel},      {"strip_digits.png", drawDigitStrip},
         {"strip_icons.png", drawIconStrip},     {"strip_modes.png", drawModeStrip},
-        {SeihinPicture::Background, drawAboutBackground}, {SeihinPicture::Close, drawAboutClose},
-        {SeihinPicture::Icon, drawAboutIcon},             {SeihinPicture::Maker, drawAboutMaker},
+        {ProductPicture::Background, drawAboutBackground}, {ProductPicture::Close, drawAboutClose},
+        {ProductPicture::Icon, drawAboutIcon},             {ProductPicture::Maker, drawAboutMaker},
     };
     for (const SkinElement &element : skinLayout()) {
         if (element.kind == SkinKind::Button)

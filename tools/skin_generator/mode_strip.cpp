@@ -15,7 +15,7 @@ struct ModeBand {
     const char *loopLetter;
     const char *name;
 };
-const ModeBand kBands[PicPMCells::BandCount] = {
+const ModeBand kBands[ModeStripCells::BandCount] = {
     {false, nullptr, "通常再生"},
     {false, "T", "トラックリピート"},
     {false, "C", "ＣＤリピート"},
@@ -113,10 +113,10 @@ void drawBand(QPainter &painter, const ModeBand &band, int top)
 
 QImage drawModeStrip()
 {
-    return paintStrip(PicPMCells::StripSize, [](QPainter &painter) {
-        for (int i = 0; i < PicPMCells::BandCount; ++i)
-            drawBand(painter, kBands[i], PicPMCells::band(i).top());
-        for (const int y : PicPMCells::SeparatorY)
-            fillPixels(painter, 0, y, PicPMCells::StripSize.width(), 1, Palette::StripSeparator);
+    return paintStrip(ModeStripCells::StripSize, [](QPainter &painter) {
+        for (int i = 0; i < ModeStripCells::BandCount; ++i)
+            drawBand(painter, kBands[i], ModeStripCells::band(i).top());
+        for (const int y : ModeStripCells::SeparatorY)
+            fillPixels(painter, 0, y, ModeStripCells::StripSize.width(), 1, Palette::StripSeparator);
     });
 }

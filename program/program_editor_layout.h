@@ -9,7 +9,7 @@
 // The program editor's controls as they were designed: position in twips
 // (15 to the pixel), caption and kind. The kind decides the widget and its
 // font. Listed in tab order; labels take no focus.
-struct Form2Control {
+struct ProgramEditorControl {
     enum class Kind { Label, CountLabel, List, Button };
 
     const char *name;
@@ -19,6 +19,6 @@ struct Form2Control {
 };
 
 // The client area, 4935 x 2700 twips.
-extern const QSize Form2ClientTwips;
+extern const QSize ProgramEditorClientTwips;
 
-const std::vector<Form2Control> &form2Controls();
+const std::vector<ProgramEditorControl> &programEditorControls();

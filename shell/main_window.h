@@ -17,11 +17,11 @@
 // The main window: the skin, and the player core it draws for. Loading it
 // (the constructor) sets up the state, shows the window and arms the open
 // timer; the device and the status update live in the core.
-class Form1 : public QWidget, public PlayerView, public KeyboardTargets, public MprisTargets {
+class MainWindow : public QWidget, public PlayerView, public KeyboardTargets, public MprisTargets {
     Q_OBJECT
 public:
-    explicit Form1(const CdAudioControl::Options &device, QWidget *parent = nullptr);
-    ~Form1() override;
+    explicit MainWindow(const CdAudioControl::Options &device, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // The state, the device and the hidden fields, for the other windows.
     PlayerCore &core() { return m_core; }
@@ -29,18 +29,17 @@ public:
     Transport &transport() { return m_transport; }
     ProgramReservation &program() { return m_program; }
 
-    void DrawDigits() override;
-    void DrawIndicators() override;
-    void DrawStillDisc() override;
+    void drawDigits() override;
+    void drawIndicators() override;
+    void drawStillDisc() override;
     void showDiscPanel() override;
     void showIdlePanel() override;
     bool isMinimized() const override;
     void setCaption(const QString &caption) override;
 
-    // Shows the product-information window, or brings the open one forward.
-    void ShowSeihin();
     void openProgramEditor() override;
     void cancelReservation() override;
+    // Shows the product-information window, or brings the open one forward.
     void showProductInformation() override;
     void showMessage(const QString &text) override;
     void bringForward() override;
@@ -52,21 +51,17 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void Form_Load();
+    void load();
     void clearEntryLabels();
-    void Form_Resize();
-    void ContP_MouseDown(int index, Qt::MouseButton button);
-    void Image1_MouseUp();
-    void Image2_MouseUp();
-    void Image5_MouseUp();
-    void Picture1_MouseUp();
-    void Image6_MouseUp();
-    void Image7_MouseUp();
-    void Label1_MouseDown(Qt::MouseButton button);
-    void Label1_MoveEnded();
-    void Image3_MouseUp();
-    void Form_QueryUnload();
-    void Form_Unload();
+    void nameWindowWhenRestored();
+    void onTransportPressed(int index, Qt::MouseButton button);
+    void onRepeatReleased();
+    void onMuteReleased();
+    void minimizeWindow();
+    void onDragHandlePressed(Qt::MouseButton button);
+    void onMoveEnded();
+    void onCloseRequested();
+    void unload();
 
     MainSkin m_skin;
     DigitDisplay m_digitDisplay;

@@ -4,7 +4,7 @@
 // manual clock with a capturing output.
 #include "capture_options.h"
 #include "disc_rig.h"
-#include "form1.h"
+#include "main_window.h"
 #include "skin_layout.h"
 #include "strip_cells.h"
 #include "window_rig.h"
@@ -18,17 +18,17 @@
 namespace {
 constexpr int kTick = PlayerCore::kStatusIntervalMs;
 
-// Calls back on the first Show event a Form1 receives.
+// Calls back on the first Show event a MainWindow receives.
 class FirstShowWatcher : public QObject {
 public:
-    explicit FirstShowWatcher(std::function<void(Form1 &)> onShow) : m_onShow(std::move(onShow))
+    explicit FirstShowWatcher(std::function<void(MainWindow &)> onShow) : m_onShow(std::move(onShow))
     {
         qApp->installEventFilter(this);
     }
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Show) {
-            if (auto *form = qobject_cast<Form1 *>(watched)) {
+            if (auto *form = qobject_cast<MainWindow *>(watched)) {
                 qApp->removeEventFilter(this);
                 m_onShow(*form);
             }
@@ -37,7 +37,7 @@ public:
     }
 
 private:
-    std::function<void(Form1 &)> m_onShow;
+    std::function<void(MainWindow &)> m_onShow;
 };
 
 bool sameCells(const QImage &a, QRect inA, const QImage &b, QRect inB)
@@ -47,7 +47,7 @@ bool sameCells(const QImage &a, QRect inA, const QImage &b, QRect inB)
 }
 }  // namespace
 
-class TestForm1 : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -63,33 +63,33 @@ private:
     QString m_disc;  // two tracks: 5 s, 6 s
 };
 
-void TestForm1::initTestCase()
+void TestMainWindow::initTestCase()
 {
     m_disc = writeDisc(QStringLiteral("two"), tracksOfSeconds({5, 6}));
 }
 
-void TestForm1::loadingPreparesEverythingBeforeShowing()
+void TestMainWindow::loadingPreparesEverythingBeforeShowing()
 {
     bool shown = false;
-    FirstShowWatcher watcher([&shown](Form1 &form) {
+    FirstShowWatcher watcher([&shown](MainWindow &form) {
         shown = true;
         PlayerCore &core = form.core();
         QVERIFY2(!form.skin().discPanelInFront(), "the idle panel is in front from the start");
         QCOMPARE(form.size(), MainWindowSize);
         QCOMPARE(form.minimumSize(), form.maximumSize());
         const PlayerState &st = core.state;
-        QCOMPARE(QList<int>({st.KeyBrd, st.Opnd, st.RepTr, st.B, st.LstCnt, st.PgmPlay, st.Stp,
-                             st.Ply, st.AnmFr, st.Pose, st.Mute, st.PgmDir}),
+        QCOMPARE(QList<int>({st.appActive, st.deviceOpened, st.repeatTrack, st.playMode, st.programIndex, st.programReserved, st.stoppedByUser,
+                             st.playWanted, st.discFrame, st.pausedByUser, st.muted, st.programDirection}),
                  QList<int>({1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
-        for (QLabel *label : {form.skin().PluN[0], form.skin().PluN[1], form.skin().ContTr[0],
-                              form.skin().ContTr[1]})
+        for (QLabel *label : {form.skin().entryPlus[0], form.skin().entryPlus[1], form.skin().entryDigits[0],
+                              form.skin().entryDigits[1]})
             QCOMPARE(label->text(), QString());
         // The indicators were drawn once, lamp lit, under the idle panel.
-        QVERIFY(sameCells(form.skin().PicD->image(),
-                          QRect(DiscPanelArea::KeyboardLamp, PicParts1Cells::Keyboard.size()),
-                          form.skin().PicParts1, PicParts1Cells::Keyboard));
-        QCOMPARE(core.Timer1.interval(), 0);
-        QCOMPARE(core.MMC.UpdateInterval(), 0);
+        QVERIFY(sameCells(form.skin().discPanel->image(),
+                          QRect(DiscPanelArea::KeyboardLamp, IconStripCells::Keyboard.size()),
+                          form.skin().iconStrip, IconStripCells::Keyboard));
+        QCOMPARE(core.openTimer.interval(), 0);
+        QCOMPARE(core.device.updateInterval(), 0);
     });
     WindowRig rig(m_disc);
     QVERIFY(shown);
@@ -97,44 +97,44 @@ void TestForm1::loadingPreparesEverythingBeforeShowing()
     QVERIFY(rig.form->isVisible());
     QVERIFY(rig.form->windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(rig.form->windowTitle(), QStringLiteral("VELOR CD Player"));
-    QCOMPARE(rig.core().Timer1.interval(), PlayerCore::kOpenRetryMs);
+    QCOMPARE(rig.core().openTimer.interval(), PlayerCore::kOpenRetryMs);
     QVERIFY(rig.commands.isEmpty());
 }
 
-void TestForm1::discBringsTheDiscPanelWithItsDigits()
+void TestMainWindow::discBringsTheDiscPanelWithItsDigits()
 {
     WindowRig rig(m_disc);
     rig.openWithDisc();
     QCOMPARE(rig.commands, QStringList{"open"});
     QVERIFY(rig.skin().discPanelInFront());
     // Row 1 starts with track 01.
-    const QImage &dspt = rig.skin().DspT->image();
-    const QImage &strip = rig.skin().TimPic;
-    QVERIFY(sameCells(dspt, QRect(0, 0, 11, 15), strip, TimPicCells::digit(0)));
-    QVERIFY(sameCells(dspt, QRect(11, 0, 11, 15), strip, TimPicCells::digit(1)));
+    const QImage &dspt = rig.skin().trackDisplay->image();
+    const QImage &strip = rig.skin().digitStrip;
+    QVERIFY(sameCells(dspt, QRect(0, 0, 11, 15), strip, DigitStripCells::digit(0)));
+    QVERIFY(sameCells(dspt, QRect(11, 0, 11, 15), strip, DigitStripCells::digit(1)));
 }
 
-void TestForm1::activationSetsTheKeyboardLamp()
+void TestMainWindow::activationSetsTheKeyboardLamp()
 {
     WindowRig rig(m_disc);
-    qint16 &KeyBrd = rig.core().state.KeyBrd;
+    bool &appActive = rig.core().state.appActive;
     emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
-    QCOMPARE(KeyBrd, qint16(0));
+    QCOMPARE(appActive, false);
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
-    QCOMPARE(KeyBrd, qint16(1));
+    QCOMPARE(appActive, true);
     emit qGuiApp->applicationStateChanged(Qt::ApplicationHidden);
-    QCOMPARE(KeyBrd, qint16(0));
+    QCOMPARE(appActive, false);
 }
 
-void TestForm1::minimizedCaptionAndRestore()
+void TestMainWindow::minimizedCaptionAndRestore()
 {
     WindowRig rig(m_disc);
-    Form1 &form = *rig.form;
+    MainWindow &form = *rig.form;
     rig.openWithDisc();
     QCOMPARE(form.windowTitle(), QStringLiteral("VELOR CD Player"));
 
     // Any button minimizes, on release.
-    QTest::mouseClick(rig.skin().Image6, Qt::RightButton);
+    QTest::mouseClick(rig.skin().minimizeButton, Qt::RightButton);
     QVERIFY(form.isMinimized());
     rig.update();
     QCOMPARE(form.windowTitle(), QStringLiteral("[01]  00:00  通常再生"));
@@ -145,7 +145,7 @@ void TestForm1::minimizedCaptionAndRestore()
     QCOMPARE(form.windowTitle(), QStringLiteral("VELOR CD Player"));
 }
 
-void TestForm1::exitStopsBeforeClosing()
+void TestMainWindow::exitStopsBeforeClosing()
 {
     WindowRig rig(m_disc);
     rig.openWithDisc();
@@ -155,7 +155,7 @@ void TestForm1::exitStopsBeforeClosing()
     QVERIFY(rig.capture.frames() > 0);
 
     rig.commands.clear();
-    QTest::mouseClick(rig.skin().Image7, Qt::LeftButton);
+    QTest::mouseClick(rig.skin().exitButton, Qt::LeftButton);
     // Exit, then the close request and the unload that closing runs.
     QCOMPARE(rig.commands, QStringList({"stop", "close", "close", "stop", "close"}));
     QVERIFY(!rig.form->isVisible());
@@ -166,7 +166,7 @@ void TestForm1::exitStopsBeforeClosing()
 }
 
 // The window system's close request: "close" comes before "stop".
-void TestForm1::closeRequestClosesThenUnloads()
+void TestMainWindow::closeRequestClosesThenUnloads()
 {
     WindowRig rig(m_disc);
     rig.openWithDisc();
@@ -181,5 +181,5 @@ void TestForm1::closeRequestClosesThenUnloads()
     QCOMPARE(rig.capture.frames(), heard);
 }
 
-QTEST_MAIN(TestForm1)
-#include "tst_form1.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

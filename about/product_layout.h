@@ -9,7 +9,7 @@
 #include <vector>
 
 // What an entry of the product-information window becomes.
-enum class SeihinKind {
+enum class ProductElementKind {
     Picture,      // a fixed picture
     CloseButton,  // a picture that closes the window when clicked
     DragStrip,    // transparent, moves the window
@@ -18,9 +18,9 @@ enum class SeihinKind {
 };
 
 // One control of the window, with its design place in twips.
-struct SeihinElement {
+struct ProductElement {
     const char *name;
-    SeihinKind kind;
+    ProductElementKind kind;
     QRect twips;
     const char *picture;  // file of the skin, nullptr: none
     const char *text;     // UTF-8, nullptr: none
@@ -36,17 +36,17 @@ struct SeihinElement {
 };
 
 // Every control, in stacking order (later entries lie above earlier ones).
-const std::vector<SeihinElement> &seihinLayout();
+const std::vector<ProductElement> &productLayout();
 
 // The entry of that name; aborts on a name the layout does not know.
-const SeihinElement &seihinElement(const char *name);
+const ProductElement &productElement(const char *name);
 
 // The background picture's size, which is the window's.
-inline constexpr QSize SeihinSize{420, 192};
+inline constexpr QSize ProductWindowSize{420, 192};
 
-namespace SeihinPicture {
+namespace ProductPicture {
 inline constexpr const char *Background = "about_background.png";
 inline constexpr const char *Close = "about_close.png";
 inline constexpr const char *Icon = "about_icon.png";
 inline constexpr const char *Maker = "about_maker.png";
-}  // namespace SeihinPicture
+}  // namespace ProductPicture

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "seihin_layout.h"
+#include "product_layout.h"
 
 #include "twips.h"
 
@@ -15,10 +15,10 @@ constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignTop;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignTop;
 constexpr double kText = 9.75;
 
-using K = SeihinKind;
-using namespace SeihinPicture;
+using K = ProductElementKind;
+using namespace ProductPicture;
 
-const std::vector<SeihinElement> kLayout = {
+const std::vector<ProductElement> kLayout = {
     // name       kind            left  top   w     h       picture     text
     {"Background", K::Picture,     {0,    0,    6300, 2880}, Background, nullptr, kText, kWhite, kLeft, false},
     {"Label6",     K::DragStrip,   {45,   45,   375,  2775}, nullptr,    nullptr, kText, kWhite, kLeft, false},
@@ -40,25 +40,25 @@ const std::vector<SeihinElement> kLayout = {
 
 }  // namespace
 
-QRect SeihinElement::rect() const
+QRect ProductElement::rect() const
 {
     return QRect(twipsToPixels(twips.left()), twipsToPixels(twips.top()), twipsToPixels(twips.width()),
                  twipsToPixels(twips.height()));
 }
 
-int SeihinElement::pixelSize() const
+int ProductElement::pixelSize() const
 {
     return qRound(points * 96 / 72);
 }
 
-const std::vector<SeihinElement> &seihinLayout()
+const std::vector<ProductElement> &productLayout()
 {
     return kLayout;
 }
 
-const SeihinElement &seihinElement(const char *name)
+const ProductElement &productElement(const char *name)
 {
-    for (const SeihinElement &element : kLayout) {
+    for (const ProductElement &element : kLayout) {
         if (std::strcmp(element.name, name) == 0)
             return element;
     }

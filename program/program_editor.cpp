@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "form2.h"
+#include "program_editor.h"
 
 #include "device_values.h"
 #include "fonts.h"
-#include "form2_layout.h"
+#include "program_editor_layout.h"
 #include "message_box.h"
 #include "player_core.h"
 #include "program_handover.h"
@@ -50,9 +50,9 @@ QRect pixels(const QRect &twips)
             twipsToPixels(twips.height())};
 }
 
-QWidget *createControl(const Form2Control &control, QWidget *parent)
+QWidget *createControl(const ProgramEditorControl &control, QWidget *parent)
 {
-    using K = Form2Control::Kind;
+    using K = ProgramEditorControl::Kind;
     const QString caption = QString::fromUtf8(control.caption);
     QWidget *widget = nullptr;
     switch (control.kind) {
@@ -94,7 +94,7 @@ QString trackEntry(const QString &twoDigitTrack) { return kTrack + twoDigitTrack
 
 }  // namespace
 
-Form2::Form2(PlayerCore &core, QWidget &mainWindow)
+ProgramEditor::ProgramEditor(PlayerCore &core, QWidget &mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                            | Qt::WindowCloseButtonHint),
       m_core(core),
@@ -102,24 +102,24 @@ Form2::Form2(PlayerCore &core, QWidget &mainWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kTitle);
-    setFixedSize(twipsToPixels(Form2ClientTwips.width()), twipsToPixels(Form2ClientTwips.height()));
+    setFixedSize(twipsToPixels(ProgramEditorClientTwips.width()), twipsToPixels(ProgramEditorClientTwips.height()));
     createControls();
-    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form2::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &Form2::Command5_Click);
-    Form_Load();
+    connect(addButton, &QPushButton::clicked, this, &ProgramEditor::addTrack);
+    connect(removeButton, &QPushButton::clicked, this, &ProgramEditor::removeTrack);
+    connect(clearButton, &QPushButton::clicked, this, &ProgramEditor::removeAllTracks);
+    connect(cancelButton, &QPushButton::clicked, this, &ProgramEditor::cancel);
+    connect(startButton, &QPushButton::clicked, this, &ProgramEditor::startProgram);
+    load();
     centreOnScreen();
     showAsOwnedBy(*this, mainWindow);
 }
 
-void Form2::createControls()
+void ProgramEditor::createControls()
 {
     QWidget *previous = nullptr;
-    for (const Form2Control &control : form2Controls()) {
+    for (const ProgramEditorControl &control : programEditorControls()) {
         QWidget *widget = createControl(control, this);
-        if (control.kind == Form2Control::Kind::Label || control.kind == Form2Control::Kind::CountLabel)
+        if (control.kind == ProgramEditorControl::Kind::Label || control.kind == ProgramEditorControl::Kind::CountLabel)
             continue;
         if (previous)
             setTabOrder(previous, widget);
@@ -128,91 +128,91 @@ void Form2::createControls()
     const auto child = [this](const char *name) {
         return findChild<QWidget *>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
     };
-    Label1 = qobject_cast<QLabel *>(child("Label1"));
-    Label2 = qobject_cast<QLabel *>(child("Label2"));
-    Label3 = qobject_cast<QLabel *>(child("Label3"));
-    Label4 = qobject_cast<QLabel *>(child("Label4"));
-    List1 = qobject_cast<QListWidget *>(child("List1"));
-    List2 = qobject_cast<QListWidget *>(child("List2"));
-    Command1 = qobject_cast<QPushButton *>(child("Command1"));
-    Command2 = qobject_cast<QPushButton *>(child("Command2"));
-    Command3 = qobject_cast<QPushButton *>(child("Command3"));
-    Command4 = qobject_cast<QPushButton *>(child("Command4"));
-    Command5 = qobject_cast<QPushButton *>(child("Command5"));
+    discCaption = qobject_cast<QLabel *>(child("Label1"));
+    programCaption = qobject_cast<QLabel *>(child("Label2"));
+    discTrackCount = qobject_cast<QLabel *>(child("Label3"));
+    programCount = qobject_cast<QLabel *>(child("Label4"));
+    discTracks = qobject_cast<QListWidget *>(child("List1"));
+    programTracks = qobject_cast<QListWidget *>(child("List2"));
+    addButton = qobject_cast<QPushButton *>(child("Command1"));
+    removeButton = qobject_cast<QPushButton *>(child("Command2"));
+    clearButton = qobject_cast<QPushButton *>(child("Command3"));
+    cancelButton = qobject_cast<QPushButton *>(child("Command4"));
+    startButton = qobject_cast<QPushButton *>(child("Command5"));
 }
 
-// The reserved program comes into List2, so the count, the list and the
+// The reserved program comes into programTracks, so the count, the list and the
 // limit always agree and a start can never hand over an empty list.
-void Form2::Form_Load()
+void ProgramEditor::load()
 {
-    const int tracks = m_core.MMC.Tracks();
+    const int tracks = m_core.device.trackCount();
     for (int track = 1; track <= tracks; ++track)
-        List1->addItem(trackEntry(twoDigits(track)));
-    Label3->setText(QString::number(m_core.MMC.Tracks()) + kTrack);
-    for (int i = 0; i < m_core.List1.count(); ++i)
-        List2->addItem(trackEntry(m_core.List1.entry(i)));
-    setCount(List2->count());
+        discTracks->addItem(trackEntry(twoDigits(track)));
+    discTrackCount->setText(QString::number(m_core.device.trackCount()) + kTrack);
+    for (int i = 0; i < m_core.programList.count(); ++i)
+        programTracks->addItem(trackEntry(m_core.programList.entry(i)));
+    setCount(programTracks->count());
 }
 
-QStringList Form2::programEntries() const
+QStringList ProgramEditor::programEntries() const
 {
     QStringList entries;
-    for (int i = 0; i < List2->count(); ++i)
-        entries << List2->item(i)->text().right(2);
+    for (int i = 0; i < programTracks->count(); ++i)
+        entries << programTracks->item(i)->text().right(2);
     return entries;
 }
 
-// Add: the selection of List1 stays, so another click adds the track again.
-void Form2::Command1_Click()
+// Add: the selection of discTracks stays, so another click adds the track again.
+void ProgramEditor::addTrack()
 {
-    const int row = selectedRow(List1);
+    const int row = selectedRow(discTracks);
     if (row < 0)
         return;
     if (count() >= ProgramList::kMaxEntries) {
         messageBoxes().tell(this, kLimitReached, MessageBoxes::Icon::None);
         return;
     }
-    List2->addItem(List1->item(row)->text());
+    programTracks->addItem(discTracks->item(row)->text());
     setCount(count() + 1);
 }
 
 // Delete: afterwards nothing is selected, so a second click deletes nothing.
-void Form2::Command2_Click()
+void ProgramEditor::removeTrack()
 {
-    const int row = selectedRow(List2);
+    const int row = selectedRow(programTracks);
     if (row < 0)
         return;
-    delete List2->takeItem(row);
-    List2->clearSelection();
+    delete programTracks->takeItem(row);
+    programTracks->clearSelection();
     setCount(count() - 1);
 }
 
-void Form2::Command3_Click()
+void ProgramEditor::removeAllTracks()
 {
-    List2->clear();
+    programTracks->clear();
     setCount(0);
 }
 
-void Form2::Command4_Click()
+void ProgramEditor::cancel()
 {
     m_mainWindow.setEnabled(true);
     close();
 }
 
-void Form2::Command5_Click()
+void ProgramEditor::startProgram()
 {
-    if (Label4->text() == QLatin1String("0")) {
+    if (programCount->text() == QLatin1String("0")) {
         messageBoxes().tell(this, kNothingReserved, MessageBoxes::Icon::Exclamation);
         return;
     }
-    if (m_core.state.PgmPlay == 1
+    if (m_core.state.programReserved
         && !messageBoxes().ask(this, kReplaceReserved, MessageBoxes::Icon::Exclamation))
         return;
     handOver();
     close();
 }
 
-void Form2::handOver()
+void ProgramEditor::handOver()
 {
     hide();
     reserveProgram(m_core, programEntries());
@@ -222,27 +222,27 @@ void Form2::handOver()
 }
 
 // Escape cancels, as the cancel button does.
-void Form2::keyPressEvent(QKeyEvent *event)
+void ProgramEditor::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape)
-        Command4_Click();
+        cancel();
     else
         QWidget::keyPressEvent(event);
 }
 
 // A window-system close acts as the cancel button does.
-void Form2::closeEvent(QCloseEvent *event)
+void ProgramEditor::closeEvent(QCloseEvent *event)
 {
     m_mainWindow.setEnabled(true);
     event->accept();
     emit closed();
 }
 
-int Form2::count() const { return Label4->text().toInt(); }
+int ProgramEditor::count() const { return programCount->text().toInt(); }
 
-void Form2::setCount(int count) { Label4->setText(QString::number(count)); }
+void ProgramEditor::setCount(int count) { programCount->setText(QString::number(count)); }
 
-void Form2::centreOnScreen()
+void ProgramEditor::centreOnScreen()
 {
     const QScreen *screen = m_mainWindow.screen();
     if (!screen)

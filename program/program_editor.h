@@ -14,14 +14,14 @@ class QPushButton;
 // itself on close) and loads anew from the disc each time it is made. Its
 // start writes the program into the main window's state through the core.
 // However it closes, the main window is enabled again.
-class Form2 : public QWidget {
+class ProgramEditor : public QWidget {
     Q_OBJECT
 public:
-    Form2(PlayerCore &core, QWidget &mainWindow);
+    ProgramEditor(PlayerCore &core, QWidget &mainWindow);
 
-    QLabel *Label1, *Label2, *Label3, *Label4;
-    QListWidget *List1, *List2;
-    QPushButton *Command1, *Command2, *Command3, *Command4, *Command5;
+    QLabel *discCaption, *programCaption, *discTrackCount, *programCount;
+    QListWidget *discTracks, *programTracks;
+    QPushButton *addButton, *removeButton, *clearButton, *cancelButton, *startButton;
 
     // The program as the main window keeps it: "01" .. "99" in play order.
     QStringList programEntries() const;
@@ -35,12 +35,12 @@ protected:
 
 private:
     void createControls();
-    void Form_Load();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
+    void load();
+    void addTrack();
+    void removeTrack();
+    void removeAllTracks();
+    void cancel();
+    void startProgram();
     void handOver();
     int count() const;
     void setCount(int count);

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "seihin.h"
+#include "product_window.h"
 
 #include "drag_handle.h"
 #include "fonts.h"
 #include "picture_button.h"
-#include "seihin_layout.h"
+#include "product_layout.h"
 #include "skin_pictures.h"
 #include "transparent_label.h"
 #include "twips.h"
@@ -19,7 +19,7 @@
 
 namespace {
 
-QLabel *createPicture(const SeihinElement &element, QWidget *parent)
+QLabel *createPicture(const ProductElement &element, QWidget *parent)
 {
     auto *picture = new QLabel(parent);
     picture->setPixmap(QPixmap::fromImage(skinPicture(element.picture)));
@@ -27,7 +27,7 @@ QLabel *createPicture(const SeihinElement &element, QWidget *parent)
     return picture;
 }
 
-QLabel *createLabel(const SeihinElement &element, QWidget *parent)
+QLabel *createLabel(const ProductElement &element, QWidget *parent)
 {
     QLabel *label = transparentLabel(QString::fromUtf8(element.text), element.colour,
                                      japaneseFont(element.pixelSize()), element.alignment, parent);
@@ -35,7 +35,7 @@ QLabel *createLabel(const SeihinElement &element, QWidget *parent)
     return label;
 }
 
-QPushButton *createLink(const SeihinElement &element, QWidget *parent)
+QPushButton *createLink(const ProductElement &element, QWidget *parent)
 {
     auto *button = new QPushButton(QString::fromUtf8(element.text), parent);
     button->setFont(japaneseFont(element.pixelSize()));
@@ -50,7 +50,7 @@ QPushButton *createLink(const SeihinElement &element, QWidget *parent)
 // A theme change drops class palettes; the next window sets it up again.
 void useBlackWindowPalette()
 {
-    const char *className = Seihin::staticMetaObject.className();
+    const char *className = ProductWindow::staticMetaObject.className();
     if (QApplication::palette(className).color(QPalette::Window) == Qt::black)
         return;
     QPalette palette = QApplication::palette();
@@ -73,75 +73,75 @@ void centreOnScreen(QWidget &window)
 
 }  // namespace
 
-Seihin::Seihin(UrlOpener open) : QWidget(nullptr, Qt::FramelessWindowHint), m_open(std::move(open))
+ProductWindow::ProductWindow(UrlOpener open) : QWidget(nullptr, Qt::FramelessWindowHint), m_open(std::move(open))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("製品情報"));
     useBlackWindowPalette();
     setAutoFillBackground(true);
-    for (const SeihinElement &element : seihinLayout()) {
+    for (const ProductElement &element : productLayout()) {
         QWidget *widget = create(element);
         widget->setObjectName(QString::fromLatin1(element.name));
         widget->setGeometry(element.rect());
     }
-    Picture1 = findChild<PictureButton *>(QStringLiteral("Picture1"));
+    closePicture = findChild<PictureButton *>(QStringLiteral("Picture1"));
     // The close picture has no caption; a screen reader names it by its use.
-    Picture1->setAccessibleName(QStringLiteral("閉じる"));
-    Label6 = findChild<DragHandle *>(QStringLiteral("Label6"));
-    Command1 = findChild<QPushButton *>(QStringLiteral("Command1"));
-    Command2 = findChild<QPushButton *>(QStringLiteral("Command2"));
-    connect(Picture1, &PictureButton::released, this, [this](Qt::MouseButton button) {
+    closePicture->setAccessibleName(QStringLiteral("閉じる"));
+    dragStrip = findChild<DragHandle *>(QStringLiteral("Label6"));
+    homePageButton = findChild<QPushButton *>(QStringLiteral("Command1"));
+    playerPageButton = findChild<QPushButton *>(QStringLiteral("Command2"));
+    connect(closePicture, &PictureButton::released, this, [this](Qt::MouseButton button) {
         if (button == Qt::LeftButton)
-            Picture1_Click();
+            closeWindow();
     });
-    connect(Command1, &QPushButton::clicked, this, &Seihin::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Seihin::Command2_Click);
-    Form_Load();
+    connect(homePageButton, &QPushButton::clicked, this, &ProductWindow::openHomePage);
+    connect(playerPageButton, &QPushButton::clicked, this, &ProductWindow::openPlayerPage);
+    load();
 }
 
-QWidget *Seihin::create(const SeihinElement &element)
+QWidget *ProductWindow::create(const ProductElement &element)
 {
     switch (element.kind) {
-    case SeihinKind::Picture:
+    case ProductElementKind::Picture:
         return createPicture(element, this);
-    case SeihinKind::CloseButton:
+    case ProductElementKind::CloseButton:
         return new PictureButton(QPixmap::fromImage(skinPicture(element.picture)), this);
-    case SeihinKind::DragStrip:
+    case ProductElementKind::DragStrip:
         // Only the left button moves the window, and the place is not kept.
         return new DragHandle(this);
-    case SeihinKind::Label:
+    case ProductElementKind::Label:
         return createLabel(element, this);
-    case SeihinKind::Link:
+    case ProductElementKind::Link:
         return createLink(element, this);
     }
     Q_UNREACHABLE();
 }
 
-void Seihin::Form_Load()
+void ProductWindow::load()
 {
     setFixedSize(twipsToPixels(6300), twipsToPixels(2880));
     centreOnScreen(*this);
 }
 
-void Seihin::Command1_Click() { m_open(QUrl(Command1->text())); }
+void ProductWindow::openHomePage() { m_open(QUrl(homePageButton->text())); }
 
-void Seihin::Command2_Click() { m_open(QUrl(Command2->text())); }
+void ProductWindow::openPlayerPage() { m_open(QUrl(playerPageButton->text())); }
 
-void Seihin::Picture1_Click() { close(); }
+void ProductWindow::closeWindow() { close(); }
 
-void Seihin::keyPressEvent(QKeyEvent *event)
+void ProductWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape)
-        Picture1_Click();
+        closeWindow();
     else
         QWidget::keyPressEvent(event);
 }
 
-Seihin *Seihin::showTheWindow(const QWidget *owner, UrlOpener open)
+ProductWindow *ProductWindow::showTheWindow(const QWidget *owner, UrlOpener open)
 {
-    static QPointer<Seihin> theWindow;
+    static QPointer<ProductWindow> theWindow;
     if (!theWindow) {
-        theWindow = new Seihin(std::move(open));
+        theWindow = new ProductWindow(std::move(open));
         if (owner)
             showAsOwnedBy(*theWindow, *owner);
     }

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "form2_layout.h"
+#include "program_editor_layout.h"
 
-const QSize Form2ClientTwips(4935, 2700);
+const QSize ProgramEditorClientTwips(4935, 2700);
 
-const std::vector<Form2Control> &form2Controls()
+const std::vector<ProgramEditorControl> &programEditorControls()
 {
-    using K = Form2Control::Kind;
+    using K = ProgramEditorControl::Kind;
     // The captions hold plain ASCII spaces between their characters.
-    static const std::vector<Form2Control> controls = {
+    static const std::vector<ProgramEditorControl> controls = {
         {"Label1",   K::Label,      {0, 120, 1215, 255},     "ＣＤ総トラック"},
         {"Label3",   K::Label,      {0, 360, 1455, 255},     ""},
         {"Label2",   K::Label,      {3120, 120, 2055, 255},  "プログラム総トラック"},
