@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// about/: the product-information window. Uses display/ only.
+
 #include "url_opener.h"
 
 #include <QWidget>

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// base/: the ground floor. The clock every timed thing runs on (the
+// system's, or a stepped one in tests), the one place problems are said,
+// file names as the system stores them, the CD audio format. Uses nothing of
+// the player's own; every room may use it.
+
 #include <QObject>
 
 #include <functional>

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// desktop/: the player on the desktop: its MPRIS service on the session bus,
+// and (beside the code) the menu entry, icons, metainfo and man page an
+// install puts in place. Uses engine/; what it reaches beyond the core, it
+// reaches through MprisTargets.
+
 #include "mpris_playback.h"
 
 #include <QDBusConnection>

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// device/: the device control the player commands. CdAudioControl, the
+// playback engine that moves sectors from the disc to the sound on its own
+// thread, and the disc thread that opens and reads ahead. Uses disc/, sound/
+// and base/; knows nothing of the player's state or of any window.
+
 #include "disc_text.h"
 
 #include <QObject>

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// disc/: what is on a disc and how it is read. Tables of contents, drives
+// through libcdio and paranoia, cue and toc sheets, .nrg and .bin images,
+// CD-Text. Uses base/ only; knows nothing of sound or of the player.
+
 #include "disc_toc.h"
 
 #include <QString>

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// display/: what the windows look like. The skin (geometry as data,
+// pictures, glyph strips, surfaces), the digits, the indicators, message
+// boxes, the skin's widgets. Uses engine/ for the state it draws; no
+// window's wiring lives here.
+
 #include "drag_handle.h"
 #include "picture_button.h"
 #include "surface.h"

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// engine/: the player without its windows. Its state, the status update, the
+// transport commands, the sequencing of repeat and program play. Uses
+// device/ and below; asks its window for drawing through PlayerView, and
+// needs no display.
+
 #include "cd_audio_control.h"
 #include "clock.h"
 #include "player_state.h"

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// input/: the main window's keys and typed track numbers. Uses engine/ and
+// display/; what the keys reach beyond the core, it reaches through
+// KeyboardTargets.
+
 #include "track_entry.h"
 
 #include <QObject>

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// program/: the program editor and the main window's program controls. Uses
+// engine/ and display/.
+
 #include <QPointer>
 
 class ProgramEditor;

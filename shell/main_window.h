@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// shell/: start-up, the command line, the single instance, the window
+// system, the settings file and the main window that wires every room
+// together. The top floor: it may use every room, and no room uses it.
+
 #include "digit_display.h"
 #include "keyboard_control.h"
 #include "keyboard_targets.h"

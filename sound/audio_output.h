@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// sound/: where the sound goes. The desktop's sound server through libpulse
+// (PipeWire serves it too), the null output that keeps time without one, the
+// capture output tests listen to, and the timing of what has been heard.
+// Uses base/ only; knows nothing of discs or of the player.
+
 #include "cd_audio_format.h"
 
 #include <QByteArray>
