@@ -75,8 +75,6 @@ bool MprisPlayer::canStep(int direction) const
         return false;
     if (!core.state.programReserved)
         return core.device.hasNeighbourTrack(direction == kForward);
-    if (!core.state.programReserved)
-        return false;
     const std::optional<int> entry = core.sequencing().entryAfterStep(direction);
     return entry && *entry >= 0 && *entry < core.programList.count()
         && core.programList.entry(*entry).toInt() != m_playback.currentTrack();
@@ -96,9 +94,19 @@ void MprisPlayer::PlayPause()
 
 void MprisPlayer::Stop() { m_playback.transport().stop(); }
 
-void MprisPlayer::Next() { m_playback.transport().next(); }
+// MPRIS asks that these do nothing where CanGoNext or CanGoPrevious is
+// false, so the desktop's buttons never restart the track they show.
+void MprisPlayer::Next()
+{
+    if (canGoNext())
+        m_playback.transport().next();
+}
 
-void MprisPlayer::Previous() { m_playback.transport().previous(); }
+void MprisPlayer::Previous()
+{
+    if (canGoPrevious())
+        m_playback.transport().previous();
+}
 
 // Within the track: MPRIS asks that a seek past its end acts as Next and
 // one before its start goes to the start. Position and length are within a

@@ -125,6 +125,8 @@ void CdAudioControl::setVolume(double volume)
     m_engine->setVolume(volume);
 }
 
+double CdAudioControl::volume() const { return m_engine->volume().value_or(m_volume); }
+
 // --- reading -----------------------------------------------------------------
 
 qint32 CdAudioControl::trackCount() const

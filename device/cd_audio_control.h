@@ -92,7 +92,8 @@ public:
 
     // The sound's own volume, 0 to 1, separate from Silent.
     void setVolume(double volume);
-    double volume() const { return m_volume; }
+    // As asked for, or as the user set it since in the sound server's mixer.
+    double volume() const;
 
     void setUpdateInterval(int ms);
     int updateInterval() const { return m_updateInterval; }

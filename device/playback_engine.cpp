@@ -304,11 +304,18 @@ void PlaybackEngine::setSilent(bool silent)
 // nothing is rendered anew.
 void PlaybackEngine::setVolume(double volume)
 {
+    m_knownVolume = volume;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_volume = volume;
     }
     m_wakeup.notify();
+}
+
+std::optional<double> PlaybackEngine::volume() const
+{
+    const double volume = m_knownVolume;
+    return volume >= 0 ? std::optional<double>(volume) : std::nullopt;
 }
 
 void PlaybackEngine::boundaryHandled()
@@ -365,6 +372,7 @@ void PlaybackEngine::useOutput(std::unique_ptr<AudioOutput> output)
 {
     m_output = std::move(output);
     m_output->setWakeup([this] { m_wakeup.notify(); });
+    m_output->setVolumeListener([this](double volume) { m_knownVolume = volume; });
     m_outputHeld = false;
     m_outputVolume.reset();
     {

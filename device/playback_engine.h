@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -58,6 +59,9 @@ public:
     void setSilent(bool silent);
     // The stream's volume, 0 to 1; kept for a stream yet to come.
     void setVolume(double volume);
+    // The volume last asked for or last seen in the sound server's mixer,
+    // whichever came later; none while neither has been.
+    std::optional<double> volume() const;
     void checkMedia();
     // The boundary listener has run; the stream may go on.
     void boundaryHandled();
@@ -129,6 +133,9 @@ private:
     bool m_onFallback = false;
     bool m_outputHeld = false;
     std::optional<double> m_outputVolume;
+    // Written by the output's own thread too, which must never wait for
+    // the engine's lock: it may be held by a thread waiting for the output.
+    std::atomic<double> m_knownVolume{-1};
     std::vector<char> m_chunk;
     std::vector<char> m_sector;
     qint64 m_sectorLsn = -1;

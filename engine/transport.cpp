@@ -39,7 +39,7 @@ void Transport::stepTrack(const char *deviceCommand, int pgmDir)
     PlayerState &s = m_core.state;
     if (!s.programReserved) {
         m_core.command(QLatin1String(deviceCommand));
-    } else if (s.programReserved) {
+    } else {
         s.programDirection = qint16(pgmDir);
         m_core.sequencing().stepProgram();
     }
@@ -128,11 +128,6 @@ void Transport::nextMode()
 void Transport::toggleMute()
 {
     PlayerState &s = m_core.state;
-    if (!s.muted) {
-        m_core.device.setSilent(true);
-        s.muted = true;
-    } else if (s.muted) {
-        m_core.device.setSilent(false);
-        s.muted = false;
-    }
+    s.muted = !s.muted;
+    m_core.device.setSilent(s.muted);
 }

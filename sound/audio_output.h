@@ -65,6 +65,11 @@ public:
     virtual void setVolume(double volume) { m_volume = volume; }
     double volume() const { return m_volume; }
 
+    // Called, from the output's own thread, with the stream's volume as
+    // the server's mixer has it: at once where it is known, and whenever
+    // the user changes it there. Only a sound server has such a mixer.
+    virtual void setVolumeListener(std::function<void(double)> listener) { (void)listener; }
+
     virtual QString name() const = 0;
 
 private:

@@ -4,6 +4,7 @@
 #include <pulse/context.h>
 #include <pulse/introspect.h>
 #include <pulse/stream.h>
+#include <pulse/subscribe.h>
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
 #include <pulse/volume.h>
@@ -148,6 +149,7 @@ PulseOutput::~PulseOutput()
     }
     if (m_context) {
         pa_context_set_state_callback(m_context, nullptr, nullptr);
+        pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
         pa_context_disconnect(m_context);
         pa_context_unref(m_context);
     }
@@ -358,6 +360,51 @@ void PulseOutput::setVolume(double volume)
     if (pa_operation *op = pa_context_set_sink_input_volume(m_context, pa_stream_get_index(m_stream), &channels,
                                                             nullptr, nullptr))
         pa_operation_unref(op);
+}
+
+// The mixer tells of every change to any stream; only this stream's
+// volume is asked for and passed on, and only when it moved.
+void PulseOutput::setVolumeListener(std::function<void(double)> listener)
+{
+    LoopLock lock(m_loop);
+    m_volumeListener = std::move(listener);
+    if (!isGood())
+        return;
+    pa_context_set_subscribe_callback(
+        m_context,
+        [](pa_context *, pa_subscription_event_type_t event, uint32_t index, void *self) {
+            if ((event & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_CHANGE)
+                static_cast<PulseOutput *>(self)->onStreamChanged(index);
+        },
+        this);
+    if (pa_operation *op = pa_context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr))
+        pa_operation_unref(op);
+    askStreamVolume();
+}
+
+void PulseOutput::askStreamVolume()
+{
+    const auto onInfo = [](pa_context *, const pa_sink_input_info *info, int last, void *self) {
+        if (!last && info && info->has_volume)
+            static_cast<PulseOutput *>(self)->onVolumeSeen(double(pa_cvolume_avg(&info->volume)) / PA_VOLUME_NORM);
+    };
+    if (pa_operation *op = pa_context_get_sink_input_info(m_context, pa_stream_get_index(m_stream), onInfo, this))
+        pa_operation_unref(op);
+}
+
+void PulseOutput::onStreamChanged(uint32_t index)
+{
+    if (isGood() && index == pa_stream_get_index(m_stream))
+        askStreamVolume();
+}
+
+void PulseOutput::onVolumeSeen(double volume)
+{
+    if (volume == m_mixerVolume)
+        return;
+    m_mixerVolume = volume;
+    if (m_volumeListener)
+        m_volumeListener(volume);
 }
 
 // Corking only while idle: the next sound uncorks, and the server then

@@ -45,6 +45,7 @@ public:
     // The stream's volume in the server's mixer, as the desktop's volume
     // control shows it (0.5 is its 50 %); not waiting for the answer.
     void setVolume(double volume) override;
+    void setVolumeListener(std::function<void(double)> listener) override;
     QString name() const override { return QStringLiteral("pulse"); }
 
     // The stream's buffer is long, so that the server asks for data
@@ -77,11 +78,16 @@ private:
     static void onRequest(pa_stream *, size_t, void *self);
     static void onTick(void *self);
     static void onTimed(pa_stream *, void *self);
+    void askStreamVolume();
+    void onStreamChanged(uint32_t index);
+    void onVolumeSeen(double volume);
 
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     pa_stream *m_stream = nullptr;
     std::function<void()> m_wakeup;  // under the loop's lock
+    std::function<void(double)> m_volumeListener;  // under the loop's lock
+    double m_mixerVolume = -1;       // as last reported; -1: not yet
     qint64 m_seekBackBytes = 0;
     StreamLedger m_ledger;
     bool m_held = false;

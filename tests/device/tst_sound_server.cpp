@@ -17,6 +17,7 @@ private slots:
     void sinkHearsAnExactRunOfTheDisc();
     void missingServerPlaysOnInSilence();
     void serverKilledDuringPlayIsRejoined();
+    void volumeFollowsTheMixer();
 
 private:
     std::unique_ptr<CdAudioControl> realTimeControl(const QString &disc);
@@ -121,6 +122,35 @@ void SoundServerTest::serverKilledDuringPlayIsRejoined()
     QTRY_COMPARE_WITH_TIMEOUT(device->outputName(), QStringLiteral("pulse"), 10000);
     // The play goes on from what was heard last, not from where it began.
     QVERIFY2(device->position() >= beforeKill, qPrintable(QString::number(device->position())));
+}
+
+
+// The volume asked for reads back at once; one the user sets in the
+// server's mixer (pactl stands in for the desktop's volume control) reads
+// back once the server has told of it.
+void SoundServerTest::volumeFollowsTheMixer()
+{
+    PrivatePulse pulse;
+    QVERIFY(pulse.start());
+    qputenv("PULSE_SERVER", pulse.server().toUtf8());
+    auto device = realTimeControl(m_disc);
+    device->command("play");
+    QTRY_COMPARE_WITH_TIMEOUT(device->outputName(), QStringLiteral("pulse"), 10000);
+    device->setVolume(0.5);
+    QCOMPARE(device->volume(), 0.5);
+
+    const auto pactl = [&pulse](const QStringList &arguments) {
+        QProcess process;
+        process.setProcessEnvironment(pulse.environment());
+        process.start(QStringLiteral("pactl"), arguments);
+        process.waitForFinished(10000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    QString stream;
+    QTRY_VERIFY_WITH_TIMEOUT(!(stream = pactl({"list", "short", "sink-inputs"}).section(QLatin1Char('\t'), 0, 0)).isEmpty(), 10000);
+    pactl({"set-sink-input-volume", stream.trimmed(), "25%"});
+    QTRY_COMPARE_WITH_TIMEOUT(device->volume(), 0.25, 10000);
+    device->command("close");
 }
 
 QTEST_GUILESS_MAIN(SoundServerTest)

@@ -13,13 +13,10 @@ inline QString brokenInvariant(PlayerCore &core)
 {
     const PlayerState &s = core.state;
     const ProgramList &list = core.programList;
-    auto flag = [](qint16 v) { return v == 0 || v == 1; };
     const bool programMode = s.playMode == ModeProgram || s.playMode == ModeProgramRepeat;
-    if (!flag(s.programReserved) || !flag(s.playWanted) || !flag(s.stoppedByUser) || !flag(s.pausedByUser) || !flag(s.muted))
-        return QStringLiteral("a flag is neither 0 nor 1");
     if (!(s.playMode == ModeNormal || s.playMode == ModeTrackRepeat || s.playMode == ModeDiscRepeat || programMode))
         return QStringLiteral("play mode %1").arg(s.playMode);
-    if ((s.programReserved) != programMode)
+    if (s.programReserved != programMode)
         return QStringLiteral("program reserved %1 in play mode %2").arg(s.programReserved).arg(s.playMode);
     if (s.playWanted && (s.stoppedByUser || s.pausedByUser))
         return QStringLiteral("play wanted with stopped %1 and paused %2").arg(s.stoppedByUser).arg(s.pausedByUser);
