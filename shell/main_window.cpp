@@ -7,6 +7,8 @@
 #include "twips.h"
 
 #include <QCloseEvent>
+
+#include <utility>
 #include "message_box.h"
 
 MainWindow::MainWindow(const CdAudioControl::Options &device, QWidget *parent)
@@ -42,23 +44,57 @@ void MainWindow::load()
     drawIndicators();
     m_core.state.programDirection = 0;
     show();
+    m_visibility = new WindowVisibility(this);
+    connect(m_visibility, &WindowVisibility::changed, this, &MainWindow::drawWhatIsOwed);
     m_core.openTimer.setInterval(PlayerCore::kOpenRetryMs);
 }
 
 void MainWindow::clearEntryLabels() { EntryDisplay(m_skin).clear(); }
 
+bool MainWindow::leftOut(Drawing drawing)
+{
+    if (!m_visibility || m_visibility->canBeSeen())
+        return false;
+    // The indicators are drawn whole, the still disc over them.
+    if (drawing == Indicators)
+        m_drawingOwed &= ~StillDisc;
+    m_drawingOwed |= drawing;
+    return true;
+}
+
+void MainWindow::drawWhatIsOwed(bool canBeSeen)
+{
+    if (!canBeSeen)
+        return;
+    const int owed = std::exchange(m_drawingOwed, 0);
+    if (owed & Digits)
+        drawDigits();
+    if (owed & Indicators)
+        drawIndicators();
+    if (owed & StillDisc)
+        drawStillDisc();
+}
+
 void MainWindow::drawDigits()
 {
+    if (leftOut(Digits))
+        return;
     m_digitDisplay.drawDigits(m_skin.trackDisplay, m_skin.digitStrip, m_core.digits, m_core.trackField.text());
 }
 
 void MainWindow::drawIndicators()
 {
+    if (leftOut(Indicators))
+        return;
     ::drawIndicators(m_skin.discPanel, m_skin.iconStrip, m_skin.modeStrip, m_core.state,
                      [this] { return m_core.device.mode(); });
 }
 
-void MainWindow::drawStillDisc() { ::drawStillDisc(m_skin.discPanel, m_skin.iconStrip, m_core.state); }
+void MainWindow::drawStillDisc()
+{
+    if (!leftOut(StillDisc))
+        ::drawStillDisc(m_skin.discPanel, m_skin.iconStrip, m_core.state);
+}
 
 void MainWindow::showDiscPanel() { m_skin.showDiscPanel(); }
 

@@ -15,6 +15,7 @@
 #include "program_reservation.h"
 #include "transport.h"
 #include "window_position.h"
+#include "window_visibility.h"
 
 #include <QWidget>
 
@@ -32,6 +33,7 @@ public:
     MainSkin &skin() { return m_skin; }
     Transport &transport() { return m_transport; }
     ProgramReservation &program() { return m_program; }
+    WindowVisibility &visibility() { return *m_visibility; }
 
     void drawDigits() override;
     void drawIndicators() override;
@@ -67,6 +69,12 @@ private:
     void onCloseRequested();
     void unload();
 
+    // Drawing nobody can see is left out and owed; what is owed is drawn
+    // the moment the window can be seen again.
+    enum Drawing { Digits = 1, Indicators = 2, StillDisc = 4 };
+    bool leftOut(Drawing drawing);
+    void drawWhatIsOwed(bool canBeSeen);
+
     MainSkin m_skin;
     DigitDisplay m_digitDisplay;
     PlayerCore m_core;
@@ -74,4 +82,6 @@ private:
     WindowPosition m_windowPosition;
     ProgramReservation m_program{m_core, *this};
     KeyboardControl m_keyboard{this, m_core, m_transport, m_skin, *this};
+    WindowVisibility *m_visibility = nullptr;
+    int m_drawingOwed = 0;
 };

@@ -56,6 +56,8 @@ private slots:
     void discBringsTheDiscPanelWithItsDigits();
     void activationSetsTheKeyboardLamp();
     void minimizedCaptionAndRestore();
+    void drawsNothingNobodyCanSee_data();
+    void drawsNothingNobodyCanSee();
     void exitStopsBeforeClosing();
     void closeRequestClosesThenUnloads();
 
@@ -124,6 +126,49 @@ void TestMainWindow::activationSetsTheKeyboardLamp()
     QCOMPARE(appActive, true);
     emit qGuiApp->applicationStateChanged(Qt::ApplicationHidden);
     QCOMPARE(appActive, false);
+}
+
+void TestMainWindow::drawsNothingNobodyCanSee_data()
+{
+    QTest::addColumn<bool>("minimize");
+    QTest::newRow("minimized") << true;
+    QTest::newRow("covered") << false;
+}
+
+// While playing, hidden for two seconds: neither surface is drawn on; seen
+// again, both are brought up to date at once, as a fresh status update
+// would draw them.
+void TestMainWindow::drawsNothingNobodyCanSee()
+{
+    QFETCH(bool, minimize);
+    WindowRig rig(m_disc);
+    MainWindow &form = *rig.form;
+    rig.openWithDisc();
+    form.transport().play();
+    rig.update();
+    const auto hide = [&](bool hidden) {
+        if (minimize)
+            hidden ? form.showMinimized() : form.showNormal();
+        else
+            form.visibility().setCovered(hidden);
+        QCoreApplication::processEvents();
+    };
+    hide(true);
+    QVERIFY(!form.visibility().canBeSeen());
+    const quint64 digits = rig.skin().trackDisplay->revision();
+    const quint64 indicators = rig.skin().discPanel->revision();
+    for (int i = 0; i < 10; ++i)
+        rig.update();
+    QCOMPARE(rig.skin().trackDisplay->revision(), digits);
+    QCOMPARE(rig.skin().discPanel->revision(), indicators);
+
+    hide(false);
+    QVERIFY(form.visibility().canBeSeen());
+    QVERIFY(rig.skin().trackDisplay->revision() != digits);
+    QVERIFY(rig.skin().discPanel->revision() != indicators);
+    const QImage shown = rig.skin().trackDisplay->image();
+    form.drawDigits();
+    QCOMPARE(rig.skin().trackDisplay->image(), shown);
 }
 
 void TestMainWindow::minimizedCaptionAndRestore()
