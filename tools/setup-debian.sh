@@ -20,6 +20,9 @@ packages=(
   openbox
   # test: a private session bus, and the checkers of the desktop files
   dbus-daemon desktop-file-utils appstream
+  # test: a screen reader's view (the accessibility bus, and Debian's python3
+  # with the AT-SPI bindings), and a desktop's start (gio launch, gdbus)
+  at-spi2-core gir1.2-atspi-2.0 python3-gi libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do
