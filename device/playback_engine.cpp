@@ -16,6 +16,8 @@ constexpr qint64 kReconnectIntervalMs = 2000;
 // How long the sound thread sleeps with nothing to do; every command wakes
 // it before.
 constexpr qint64 kIdleWaitMs = 1000;
+// How often a stream the server has not begun to play is looked at again.
+constexpr qint64 kClockStartPollMs = 20;
 // How long before the output runs dry the sound thread stops waiting for
 // the boundary update and goes on by itself.
 constexpr qint64 kBoundarySafetyMs = 40;
@@ -340,10 +342,21 @@ PlaybackEngine::State PlaybackEngine::state() const
     return m_state;
 }
 
+// What the display and the desktop are told. Within one stream it never
+// goes back: the server's first timing may correct the estimate made before
+// it by a little, and the position then waits until the sound catches up.
 qint64 PlaybackEngine::positionFrame() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return heardLocked();
+    qint64 frame = heardLocked();
+    const bool sameStream = m_state == State::Playing && m_shownGeneration == m_generation
+                            && m_shownStreamStart == m_timing.streamStart();
+    if (sameStream && frame < m_shownFrame)
+        frame = m_shownFrame;
+    m_shownFrame = frame;
+    m_shownGeneration = m_generation;
+    m_shownStreamStart = m_timing.streamStart();
+    return frame;
 }
 
 std::shared_ptr<const DiscToc> PlaybackEngine::toc() const
@@ -579,9 +592,10 @@ qint64 PlaybackEngine::renderStep(qint64 maxFrames)
 
     const bool ok = m_output->write(m_chunk.data(), bytes);
     const qint64 buffered = ok ? m_output->bufferedFrames() : 0;
+    const bool clockRunning = !ok || m_output->clockRunning();
     lock.lock();
     m_timing.wrote(n);
-    m_timing.measured(buffered);
+    m_timing.measured(buffered, clockRunning);
     lock.unlock();
     if (!ok) {
         m_report.say(QStringLiteral("the sound server went away; playing on in silence until it returns"));
@@ -690,9 +704,30 @@ bool PlaybackEngine::waitForRoom(uint64_t seen)
             return false;
         }
         waitMs = m_output->msUntilWritable();
+        if (!outputClockRunning()) {
+            m_wakeup.waitFor(seen, std::min<qint64>(waitMs, kClockStartPollMs));
+            measureOutput();
+            return true;
+        }
     }
     m_wakeup.waitFor(seen, waitMs);
     return true;
+}
+
+bool PlaybackEngine::outputClockRunning() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_timing.clockRunning();
+}
+
+// Until the server plays the stream nothing written is heard; it is asked
+// again soon, so that the position moves from the moment it does.
+void PlaybackEngine::measureOutput()
+{
+    const qint64 buffered = m_output->bufferedFrames();
+    const bool clockRunning = m_output->clockRunning();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_timing.measured(buffered, clockRunning);
 }
 
 bool PlaybackEngine::discLoaded() const

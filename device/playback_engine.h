@@ -89,6 +89,8 @@ private:
     qint64 renderStep(qint64 maxFrames);
     void applyOutputRequests();
     void applyVolume();
+    bool outputClockRunning() const;
+    void measureOutput();
     void settlePause();
     qint64 largestWrite() const;
     bool waitForRoom(uint64_t seen);
@@ -136,6 +138,10 @@ private:
     // Written by the output's own thread too, which must never wait for
     // the engine's lock: it may be held by a thread waiting for the output.
     std::atomic<double> m_knownVolume{-1};
+    // The position told last, and of which stream.
+    mutable qint64 m_shownFrame = -1;
+    mutable quint64 m_shownGeneration = 0;
+    mutable qint64 m_shownStreamStart = -1;
     std::vector<char> m_chunk;
     std::vector<char> m_sector;
     qint64 m_sectorLsn = -1;

@@ -45,6 +45,11 @@ public:
     // Frames handed over but not yet heard.
     virtual qint64 bufferedFrames() = 0;
 
+    // False while the sound server has not begun to play the stream (a
+    // sink may take a while to take up a new stream): what it buffers
+    // then does not drain.
+    virtual bool clockRunning() { return true; }
+
     // Drop what is buffered but not yet heard, at once.
     virtual void discard() = 0;
 

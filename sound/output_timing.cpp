@@ -63,9 +63,10 @@ qint64 OutputTiming::takeCutBack()
     return frames;
 }
 
-void OutputTiming::measured(qint64 buffered)
+void OutputTiming::measured(qint64 buffered, bool clockRunning)
 {
     m_buffered = buffered;
+    m_clockRunning = clockRunning;
     m_bufferedAtMs = m_clock->nowMs();
 }
 
@@ -83,7 +84,7 @@ void OutputTiming::resume()
 
 qint64 OutputTiming::bufferedNow() const
 {
-    if (!m_draining)
+    if (!m_draining || !m_clockRunning)
         return m_buffered;
     const qint64 drained = (m_clock->nowMs() - m_bufferedAtMs) * kSampleRate / 1000;
     return std::max<qint64>(0, m_buffered - drained);

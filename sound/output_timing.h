@@ -36,7 +36,9 @@ public:
     qint64 takeCutBack();
     // The output was given frames / said what it buffers now.
     void wrote(qint64 frames) { m_written += frames; }
-    void measured(qint64 buffered);
+    // clockRunning false: the output has not begun to play what it buffers.
+    void measured(qint64 buffered, bool clockRunning = true);
+    bool clockRunning() const { return m_clockRunning; }
 
     // Paused: what is buffered stops draining, until resumed.
     void hold();
@@ -56,6 +58,7 @@ private:
     qint64 m_buffered = 0;
     qint64 m_bufferedAtMs = 0;
     bool m_draining = true;
+    bool m_clockRunning = true;
     qint64 m_joinWritten = -1;
     qint64 m_joinFrame = -1;
     qint64 m_cutBackTo = -1;

@@ -312,6 +312,21 @@ qint64 PulseOutput::bufferedFrames()
     return m_ledger.audioUnheard(qint64(usec * kSampleRate / 1000000));
 }
 
+// The timing the server last sent says whether it plays the stream; while
+// it does not, newer timing is asked for, so that the start is seen soon.
+bool PulseOutput::clockRunning()
+{
+    LoopLock lock(m_loop);
+    if (!isGood())
+        return true;
+    const pa_timing_info *timing = pa_stream_get_timing_info(m_stream);
+    if (timing && timing->playing)
+        return true;
+    if (pa_operation *op = pa_stream_update_timing_info(m_stream, nullptr, nullptr))
+        pa_operation_unref(op);
+    return false;
+}
+
 void PulseOutput::discard()
 {
     LoopLock lock(m_loop);

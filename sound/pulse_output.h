@@ -38,6 +38,7 @@ public:
     qint64 msUntilWritable() override { return kTargetLatencyMs; }
     void setWakeup(std::function<void()> wakeup) override;
     qint64 bufferedFrames() override;
+    bool clockRunning() override;
     void discard() override;
     void dropNewest(qint64 frames) override;
     void hold(bool held) override;

@@ -238,12 +238,19 @@ def run(build, scratch):
 
         # Two seconds on from what it read when the sound came, not merely
         # another reading: a display stuck on the start, or counting
-        # without the play, does not get there by the track's end.
+        # without the play, does not get there by the track's end. On the
+        # way it never reads an earlier time than it read before.
         first = wait_for("the display's reading", lambda: READING.match(fresh_name(text) or ""))
+        latest = [seconds_in(first)]
 
         def two_seconds_on():
             now = READING.match(fresh_name(text) or "")
-            return now if now and seconds_in(now) >= seconds_in(first) + 2 else None
+            if not now:
+                return None
+            assert seconds_in(now) >= latest[0], "the display went back from %d s to %d s" % (
+                latest[0], seconds_in(now))
+            latest[0] = seconds_in(now)
+            return now if latest[0] >= seconds_in(first) + 2 else None
         moved = wait_for("the display's time to move on with the play", two_seconds_on)
         assert first.group(1) == moved.group(1) == "01", "the display names track %s, then %s" % (
             first.group(1), moved.group(1))
