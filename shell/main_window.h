@@ -18,6 +18,8 @@
 
 #include <QWidget>
 
+class DiscTitles;
+
 // The main window: the skin, and the player core it draws for. Loading it
 // (the constructor) sets up the state, shows the window and arms the open
 // timer; the device and the status update live in the core.
@@ -32,6 +34,10 @@ public:
     MainSkin &skin() { return m_skin; }
     Transport &transport() { return m_transport; }
     ProgramReservation &program() { return m_program; }
+
+    // Follows the disc with its titles, which the track display's tooltip
+    // shows; before the media controls' service so they read the same.
+    void showTitles(DiscTitles &titles);
 
     void drawDigits() override;
     void drawIndicators() override;
@@ -66,6 +72,7 @@ private:
     void onMoveEnded();
     void onCloseRequested();
     void unload();
+    void nameTrackInTooltip();
 
     MainSkin m_skin;
     DigitDisplay m_digitDisplay;
@@ -74,4 +81,5 @@ private:
     WindowPosition m_windowPosition;
     ProgramReservation m_program{m_core, *this};
     KeyboardControl m_keyboard{this, m_core, m_transport, m_skin, *this};
+    DiscTitles *m_titles = nullptr;
 };
