@@ -24,30 +24,6 @@ DiscToc demoToc()
     return DiscToc(tracks);
 }
 
-const QString kDemoId = QStringLiteral("EN1P.p6eCJ4Tr_ehNqCv8Gy3RP4-");
-
-// A release as the web service lists it (inc=artist-credits+recordings);
-// the medium carries the disc ID given, track 3 is credited to two artists.
-QByteArray release(const char *id, const char *title, const char *date, const QString &discId)
-{
-    QByteArray tracks;
-    for (int n = 1; n <= 10; ++n) {
-        const QByteArray credit = n == 3 ? R"("artist-credit":[{"name":"Velor Ensemble","joinphrase":" feat. "},{"name":"Guest","joinphrase":""}],)" : "";
-        tracks += QByteArray(n > 1 ? "," : "") + R"({"id":"t)" + QByteArray::number(n) + R"(","number":")" + QByteArray::number(n)
-            + R"(","position":)" + QByteArray::number(n) + "," + credit + R"("title":"曲)" + QByteArray::number(n)
-            + R"(","length":24000,"recording":{"id":"r","title":"曲","length":24000}})";
-    }
-    return R"({"id":")" + QByteArray(id) + R"(","title":")" + title + R"(","status":"Official","date":")" + date
-        + R"(","country":"JP","artist-credit":[{"name":"Velor Ensemble","joinphrase":"","artist":{"id":"a","name":"Velor Ensemble"}}],)"
-        + R"("media":[{"position":1,"format":"CD","track-count":10,"discs":[{"id":")" + discId.toLatin1()
-        + R"(","sectors":16876,"offsets":[150,1950,3300,5475,6600,8213,10238,11476,13351,14776]}],"tracks":[)" + tracks + "]}]}";
-}
-
-QByteArray answerOf(const QList<QByteArray> &releases)
-{
-    return R"({"id":")" + kDemoId.toLatin1() + R"(","sectors":16876,"offset-count":10,"releases":[)" + releases.join(',') + "]}";
-}
-
 FixtureAnswer ok(const QByteArray &body) { return {200, body, {}, false, false}; }
 FixtureAnswer status(int code, const QByteArray &headers = {}) { return {code, R"({"error":"Not Found"})", headers, false, false}; }
 }  // namespace
@@ -70,7 +46,7 @@ void TitlesTest::discIdIsTheDocumentedOne_data()
 {
     QTest::addColumn<DiscToc>("toc");
     QTest::addColumn<QString>("id");
-    QTest::newRow("demo disc") << demoToc() << kDemoId;
+    QTest::newRow("demo disc") << demoToc() << kDemoDiscId;
     const qint64 starts[] = {0, 22310, 50047, 80464, 100678, 133168, 144562, 164750};
     std::vector<TrackInfo> tracks;
     for (int n = 1; n <= 7; ++n)
@@ -96,16 +72,16 @@ void TitlesTest::everyAnswerEndsTheLookUp_data()
     QTest::addColumn<QString>("album");         // empty: no titles
     QTest::addColumn<bool>("unknown");
     QTest::addColumn<qint64>("waitedMs");       // between requests, as the service's rules want
-    const QByteArray byId = "/ws/2/discid/" + kDemoId.toLatin1() + "?inc=artist-credits+recordings&fmt=json";
+    const QByteArray byId = "/ws/2/discid/" + kDemoDiscId.toLatin1() + "?inc=artist-credits+recordings&fmt=json";
     const QByteArray byToc = "/ws/2/discid/-?toc=1+10+16876+150+1950+3300+5475+6600+8213+10238+11476+13351+14776&cdstubs=no";
     const QByteArray cover = "/release/first/front-250";
-    const QByteArray hit = answerOf({release("first", "朝の音", "2001-04-01", kDemoId)});
+    const QByteArray hit = answerOf({release("first", "朝の音", "2001-04-01", kDemoDiscId)});
     QTest::newRow("hit") << QList<FixtureAnswer>{ok(hit), ok("\xff\xd8 jpeg")} << QByteArrayList{byId, cover}
                          << "朝の音" << false << 0LL;
     // A set of two discs whose second is this one, a reissue, an undated one.
-    QByteArray set = release("first", "初版", "1999", kDemoId);
+    QByteArray set = release("first", "初版", "1999", kDemoDiscId);
     set.replace(R"("media":[)", R"("media":[{"position":1,"format":"CD","track-count":10,"discs":[{"id":"other"}],"tracks":[]},)");
-    const QByteArray several = answerOf({release("reissue", "再発", "2005-03-01", kDemoId), set, release("undated", "日付なし", "", kDemoId)});
+    const QByteArray several = answerOf({release("reissue", "再発", "2005-03-01", kDemoDiscId), set, release("undated", "日付なし", "", kDemoDiscId)});
     QTest::newRow("several releases") << QList<FixtureAnswer>{ok(several), status(404)} << QByteArrayList{byId, cover}
                                       << "初版" << false << 0LL;
     const QByteArray fuzzy = R"({"release-count":1,"release-offset":0,"releases":[)" + release("first", "近い盤", "2010", "not-this-one") + "]}";
@@ -173,10 +149,7 @@ void TitlesTest::cacheKeepsTitlesWithoutTheServer()
     qint64 wallMs = 1'000'000'000'000;
     const TitleCache cache(folder.path(), [&] { return wallMs; });
     TitleServer server;
-    server.answer = [&](const QByteArray &path) {
-        return path.contains(kDemoId.toLatin1()) ? ok(answerOf({release("first", "朝の音", "2001", kDemoId)}))
-             : path.startsWith("/release/") ? ok("jpeg") : status(404);
-    };
+    server.answer = knowsTheDemoDisc;
     ManualClock clock;
     const TitleServers servers{server.url(), server.url(), false};
     const auto demo = std::make_shared<const DiscToc>(demoToc());
