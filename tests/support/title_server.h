@@ -41,14 +41,12 @@ public:
 private:
     void read(QTcpSocket *socket)
     {
-        QByteArray &request = m_pending[socket];
-        request += socket->readAll();
+        const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+        socket->setProperty("request", request);
         if (!request.contains("\r\n\r\n"))
             return;
         paths << request.split(' ').value(1);
-        const qsizetype agent = request.indexOf("User-Agent: ");
-        userAgent = request.mid(agent + 12, request.indexOf("\r\n", agent) - agent - 12);
-        m_pending.remove(socket);
+        userAgent = request.mid(request.indexOf("User-Agent: ") + 12).split('\r').value(0);
         respond(socket, answer(paths.last()));
     }
 
@@ -64,7 +62,6 @@ private:
     }
 
     QTcpServer m_server;
-    QHash<QTcpSocket *, QByteArray> m_pending;
 };
 
 // The demo disc's ID by the disc ID algorithm of the MusicBrainz
@@ -72,21 +69,20 @@ private:
 // once in a Python snippet on its TOC: 1 10 16876 150 1950 3300 ...
 const QString kDemoDiscId = QStringLiteral("EN1P.p6eCJ4Tr_ehNqCv8Gy3RP4-");
 
-// A release as the web service lists it (inc=artist-credits+recordings);
-// the medium carries the disc ID given, track 3 is credited to two artists.
+// A release as the web service lists it (inc=artist-credits+recordings):
+// ten tracks "曲n", the third credited to two artists, on a CD that
+// carries the disc ID given.
 inline QByteArray release(const char *id, const char *title, const char *date, const QString &discId)
 {
-    QByteArray tracks;
-    for (int n = 1; n <= 10; ++n) {
-        const QByteArray credit = n == 3 ? R"("artist-credit":[{"name":"Velor Ensemble","joinphrase":" feat. "},{"name":"Guest","joinphrase":""}],)" : "";
-        tracks += QByteArray(n > 1 ? "," : "") + R"({"id":"t)" + QByteArray::number(n) + R"(","number":")" + QByteArray::number(n)
-            + R"(","position":)" + QByteArray::number(n) + "," + credit + R"("title":"曲)" + QByteArray::number(n)
-            + R"(","length":24000,"recording":{"id":"r","title":"曲","length":24000}})";
-    }
-    return R"({"id":")" + QByteArray(id) + R"(","title":")" + title + R"(","status":"Official","date":")" + date
-        + R"(","country":"JP","artist-credit":[{"name":"Velor Ensemble","joinphrase":"","artist":{"id":"a","name":"Velor Ensemble"}}],)"
-        + R"("media":[{"position":1,"format":"CD","track-count":10,"discs":[{"id":")" + discId.toLatin1()
-        + R"(","sectors":16876,"offsets":[150,1950,3300,5475,6600,8213,10238,11476,13351,14776]}],"tracks":[)" + tracks + "]}]}";
+    QStringList tracks;
+    for (int n = 1; n <= 10; ++n)
+        tracks << QStringLiteral(R"({"id":"t%1","number":"%1","position":%1,%2"title":"曲%1","length":24000})")
+                      .arg(n).arg(n == 3 ? R"("artist-credit":[{"name":"Velor Ensemble","joinphrase":" feat. "},{"name":"Guest"}],)" : "");
+    return QStringLiteral(R"({"id":"%1","title":"%2","status":"Official","date":"%3","artist-credit":[{"name":"Velor Ensemble",)"
+                          R"("joinphrase":"","artist":{"id":"a","name":"Velor Ensemble"}}],"media":[{"position":1,"format":"CD",)"
+                          R"("track-count":10,"discs":[{"id":"%4","sectors":16876}],"tracks":[%5]}]})")
+        .arg(QLatin1String(id), QString::fromUtf8(title), QLatin1String(date), discId, tracks.join(','))
+        .toUtf8();
 }
 
 inline QByteArray answerOf(const QList<QByteArray> &releases)

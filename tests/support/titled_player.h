@@ -19,7 +19,6 @@ struct TitledPlayer {
         env.insert("XDG_CACHE_HOME", home + "/cache");
         env.insert("XDG_CONFIG_HOME", home + "/config");
         env.insert("XDG_RUNTIME_DIR", home);
-        env.remove("VELOR_OFFLINE");
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(binary, arguments);
