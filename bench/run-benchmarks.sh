@@ -36,3 +36,6 @@ wait $player $floor
 "$build/bench/bench_transitions"
 
 "$build/bench/bench_drive_read" "$demo"
+
+# Time to titles and their cost, cold and cached, on a bus of its own.
+dbus-run-session -- "$build/bench/bench_titles" 5

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "disc_text.h"
+
 #include <QObject>
 
+class DiscTitles;
 class PlayerCore;
 class Transport;
 
@@ -24,6 +27,13 @@ public:
     qint64 positionUs() const;
     qint64 trackLengthUs() const;
 
+    // The titles looked up for the disc, shown from now on.
+    void showTitles(const DiscTitles *titles) { m_titles = titles; }
+    // The disc's own text, filled in by what was looked up.
+    DiscText discText() const;
+    // The cover as a file:// URL, empty without one.
+    QString artUrl() const;
+
     // After a jump within the track, the new position for the desktop.
     void announceSeek() { emit seeked(positionUs()); }
 
@@ -33,4 +43,5 @@ signals:
 private:
     PlayerCore &m_core;
     Transport &m_transport;
+    const DiscTitles *m_titles = nullptr;
 };

@@ -57,8 +57,8 @@ void MprisPlayer::setVolume(double volume)
 
 QVariantMap MprisPlayer::metadata() const
 {
-    return Mpris::metadata(m_playback.currentTrack(), m_playback.trackLengthUs(),
-                           m_playback.core().device.discText());
+    return Mpris::metadata(m_playback.currentTrack(), m_playback.trackLengthUs(), m_playback.discText(),
+                           m_playback.artUrl());
 }
 
 qlonglong MprisPlayer::position() const { return m_playback.positionUs(); }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mpris_service.h"
 
+#include "disc_titles.h"
 #include "mpris_player.h"
 #include "mpris_properties.h"
 #include "mpris_root.h"
@@ -49,6 +50,16 @@ bool MprisService::registerOn(QDBusConnection bus)
     return true;
 }
 
+// Titles arrive between status updates; the change is announced when they do.
+void MprisService::showTitles(DiscTitles &titles)
+{
+    m_playback.showTitles(&titles);
+    connect(&titles, &DiscTitles::changed, this, [this] {
+        if (m_bus.isConnected())
+            announcePropertyChanges();
+    });
+}
+
 QVariantMap MprisService::changingProperties() const
 {
     QVariantMap map = MprisProperties::readAll(m_player);
@@ -61,14 +72,7 @@ void MprisService::afterStatusUpdate()
 {
     if (!m_bus.isConnected())
         return;
-    const QVariantMap now = changingProperties();
-    QVariantMap changed;
-    for (auto it = now.cbegin(); it != now.cend(); ++it)
-        if (m_announced.value(it.key()) != it.value())
-            changed.insert(it.key(), it.value());
-    m_announced = now;
-    if (!changed.isEmpty())
-        announceChanges(changed);
+    announcePropertyChanges();
 
     const int track = m_playback.currentTrack();
     const qint64 position = m_playback.positionUs();
@@ -78,6 +82,18 @@ void MprisService::afterStatusUpdate()
         m_playback.announceSeek();
     m_lastTrack = track;
     m_lastPositionUs = position;
+}
+
+void MprisService::announcePropertyChanges()
+{
+    const QVariantMap now = changingProperties();
+    QVariantMap changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it)
+        if (m_announced.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    m_announced = now;
+    if (!changed.isEmpty())
+        announceChanges(changed);
 }
 
 void MprisService::announceChanges(const QVariantMap &changed)

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QVariantMap>
 
+class DiscTitles;
 class MprisPlayer;
 class MprisTargets;
 class PlayerCore;
@@ -35,11 +36,15 @@ public:
     // is no bus or the name is taken. The player runs on either way.
     bool registerOn(QDBusConnection bus);
 
+    // Shows the titles looked up for the disc, announced as they arrive.
+    void showTitles(DiscTitles &titles);
+
     // The Player properties that announce their changes.
     QVariantMap changingProperties() const;
 
 private:
     void afterStatusUpdate();
+    void announcePropertyChanges();
     void announceChanges(const QVariantMap &changed);
 
     PlayerCore &m_core;

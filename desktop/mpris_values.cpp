@@ -55,7 +55,7 @@ QString trackId(int track)
                      : QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
 }
 
-QVariantMap metadata(int track, qint64 lengthUs, const DiscText &text)
+QVariantMap metadata(int track, qint64 lengthUs, const DiscText &text, const QString &artUrl)
 {
     QVariantMap map{{QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackId(track)))}};
     if (track <= 0)
@@ -70,6 +70,10 @@ QVariantMap metadata(int track, qint64 lengthUs, const DiscText &text)
         map.insert(QStringLiteral("xesam:artist"), QStringList{performer});
     if (!text.album.title.isEmpty())
         map.insert(QStringLiteral("xesam:album"), text.album.title);
+    if (!text.album.performer.isEmpty())
+        map.insert(QStringLiteral("xesam:albumArtist"), QStringList{text.album.performer});
+    if (!artUrl.isEmpty())
+        map.insert(QStringLiteral("mpris:artUrl"), artUrl);
     return map;
 }
 

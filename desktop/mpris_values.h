@@ -26,7 +26,8 @@ int modeForLoopStatus(const QString &loop, qint16 pgmPlay);
 QString trackId(int track);
 
 // Metadata of the current track; for no track (0), only the "no track" id.
-QVariantMap metadata(int track, qint64 lengthUs, const DiscText &text);
+// artUrl: the disc's cover as a file:// URL, or empty.
+QVariantMap metadata(int track, qint64 lengthUs, const DiscText &text, const QString &artUrl = QString());
 
 // The device's packed time values (time format 10) in microseconds: a
 // position within its track (track, minutes, seconds, frames) and a length

@@ -141,6 +141,8 @@ DiscText CdAudioControl::discText() const
     return toc ? toc->text() : DiscText{};
 }
 
+std::shared_ptr<const DiscToc> CdAudioControl::toc() const { return m_engine->toc(); }
+
 bool CdAudioControl::hasNeighbourTrack(bool forward) const
 {
     const auto toc = m_engine->toc();

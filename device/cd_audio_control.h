@@ -104,6 +104,9 @@ public:
 
     // The disc's CD-Text, empty without a disc or without text.
     DiscText discText() const;
+    // The disc's table of contents as last read, null without a disc; a
+    // disc read anew is a new one.
+    std::shared_ptr<const DiscToc> toc() const;
 
     // The name of the output sound goes to ("pulse", "null", "capture").
     QString outputName() const;

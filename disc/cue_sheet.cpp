@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cue_sheet.h"
 
+#include "disc_text_reader.h"
+
 #include <optional>
 
 namespace {
@@ -53,7 +55,7 @@ public:
             finish();
         SheetResult result = sheetResult(m_problem, std::move(m_tracks), QStringLiteral("cue sheet"));
         if (result.ok())
-            result.image.text = std::move(m_text);
+            addText(result.image);
         return result;
     }
 
@@ -88,6 +90,24 @@ private:
             gapLine(w, keyword == QLatin1String("PREGAP"));
         else if (keyword == QLatin1String("TITLE") || keyword == QLatin1String("PERFORMER"))
             textLine(w, keyword == QLatin1String("TITLE"));
+        else if (keyword == QLatin1String("CDTEXTFILE"))
+            m_cdTextFile = w.mid(1).join(QLatin1Char(' '));
+    }
+
+    // The sheet's own lines were written for this copy of the disc and come
+    // before the CD-Text file's; a file that cannot be read costs only its
+    // text.
+    void addText(SheetImage &image)
+    {
+        image.text = m_text;
+        if (m_cdTextFile.isEmpty())
+            return;
+        const DataFileFacts facts = m_lookup(m_cdTextFile);
+        QString problem = facts.problem;
+        const DiscText fileText = problem.isEmpty() ? readCdTextFile(facts.path, &problem) : DiscText{};
+        if (!problem.isEmpty())
+            image.textProblem = QStringLiteral("CDTEXTFILE %1 %2").arg(m_cdTextFile, problem);
+        image.text = filledFrom(m_text, fileText);
     }
 
     // Before the first TRACK the disc's, after it the track's.
@@ -289,6 +309,7 @@ private:
     qint64 m_postgap = 0;  // of the track before the one being declared
     int m_lastNumber = 0;
     DiscText m_text;
+    QString m_cdTextFile;
     int m_line = 0;
     QString m_problem;
 };

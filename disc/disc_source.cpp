@@ -194,6 +194,8 @@ bool DiscSource::openSheet(bool toc)
         m_report->say(QStringLiteral("%1: %2").arg(m_path, sheet.refusal));
         return false;
     }
+    if (!sheet.image.textProblem.isEmpty())
+        m_report->say(QStringLiteral("%1: %2").arg(m_path, sheet.image.textProblem));
     m_sheet = std::make_unique<SheetReader>(std::move(sheet.image));
     m_toc = m_sheet->toc();
     m_toc.setText(m_sheet->image().text);

@@ -24,3 +24,7 @@ struct DiscText {
         return it == tracks.end() ? Entry{} : it->second;
     }
 };
+
+// The text of the source trusted first, each title or performer it lacks
+// taken from the other.
+DiscText filledFrom(const DiscText &trusted, const DiscText &other);

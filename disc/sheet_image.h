@@ -40,7 +40,8 @@ struct SheetTrack {
 struct SheetImage {
     std::vector<SheetTrack> tracks;
     QStringList dataFiles;  // resolved paths, each once
-    DiscText text;          // a cue sheet's TITLE and PERFORMER lines
+    DiscText text;          // a cue sheet's TITLE and PERFORMER lines, then its CDTEXTFILE
+    QString textProblem;    // why the CDTEXTFILE could not be read
 };
 
 // What a sheet reader needs to know about a data file it names. A name is

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "title_servers.h"
+
 #include <QString>
 #include <QStringList>
 
-// velor-cdplayer [--device PATH | PATH]. PATH may also be a location a
+// velor-cdplayer [--device PATH | PATH] [--musicbrainz-server URL]
+// [--coverart-server URL] [--offline]. PATH may also be a location a
 // desktop hands over: cdda://sr0 and its other forms, or a file:// URL. The
 // command line is read before
 // any window system is touched, so --help, --version and mistakes are
@@ -17,6 +20,7 @@ struct CommandLine {
     // The help or version text, the one-line refusal, or, for a run, a
     // line to say first (what could not be opened).
     QString text;
+    TitleServerOptions titleServers;
 
     // Exit status for the actions that end the process at once.
     int exitStatus() const { return action == Action::Refuse ? 2 : 0; }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command_line.h"
+#include "disc_titles.h"
 #include "exit_deadline.h"
 #include "file_names.h"
 #include "main_window.h"
@@ -8,6 +9,7 @@
 #include "window_system.h"
 
 #include <QApplication>
+#include <QDateTime>
 
 #include <cstdio>
 
@@ -69,8 +71,13 @@ int main(int argc, char *argv[])
 
     CdAudioControl::Options device;
     device.device = commandLine.device;
+    DiscTitles titles(titleServers(commandLine.titleServers),
+                      TitleCache(TitleCache::standardFolder(), [] { return QDateTime::currentMSecsSinceEpoch(); }),
+                      SystemClock::instance());
     MainWindow form(device);
+    form.showTitles(titles);
     MprisService mpris(form.core(), form.transport(), form);
+    mpris.showTitles(titles);
     mpris.registerOn(QDBusConnection::sessionBus());
     const int status = app.exec();
     // Neither the next start nor the end of this one waits for the device.

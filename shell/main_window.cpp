@@ -2,8 +2,10 @@
 #include "main_window.h"
 
 #include "activation.h"
+#include "disc_titles.h"
 #include "indicator_display.h"
 #include "product_window.h"
+#include "title_text.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -47,6 +49,25 @@ void MainWindow::load()
     m_visibility = new WindowVisibility(this);
     connect(m_visibility, &WindowVisibility::changed, this, &MainWindow::drawWhatIsOwed);
     m_core.openTimer.setInterval(PlayerCore::kOpenRetryMs);
+}
+
+void MainWindow::showTitles(DiscTitles &titles)
+{
+    m_titles = &titles;
+    connect(&m_core.device, &CdAudioControl::statusUpdate, this, [this] {
+        m_titles->follow(m_core.device.toc());
+        nameTrackInTooltip();
+    });
+    connect(&titles, &DiscTitles::changed, this, &MainWindow::nameTrackInTooltip);
+}
+
+// "03 Title — Performer" over the digits; no tooltip for a track without a title.
+void MainWindow::nameTrackInTooltip()
+{
+    const int track = m_core.hasDisc() && m_titles->follows(m_core.device.toc()) ? m_core.trackField.text().toInt() : 0;
+    const QString line = trackLine(track, m_titles->text());
+    if (m_skin.trackDisplay->toolTip() != line)
+        m_skin.trackDisplay->setToolTip(line);
 }
 
 void MainWindow::clearEntryLabels() { EntryDisplay(m_skin).clear(); }

@@ -19,6 +19,8 @@
 
 #include <QWidget>
 
+class DiscTitles;
+
 // The main window: the skin, and the player core it draws for. Loading it
 // (the constructor) sets up the state, shows the window and arms the open
 // timer; the device and the status update live in the core.
@@ -34,6 +36,10 @@ public:
     Transport &transport() { return m_transport; }
     ProgramReservation &program() { return m_program; }
     WindowVisibility &visibility() { return *m_visibility; }
+
+    // Follows the disc with its titles, which the track display's tooltip
+    // shows; before the media controls' service so they read the same.
+    void showTitles(DiscTitles &titles);
 
     void drawDigits() override;
     void drawIndicators() override;
@@ -68,6 +74,7 @@ private:
     void onMoveEnded();
     void onCloseRequested();
     void unload();
+    void nameTrackInTooltip();
 
     // Drawing nobody can see is left out and owed; what is owed is drawn
     // the moment the window can be seen again.
@@ -84,4 +91,5 @@ private:
     KeyboardControl m_keyboard{this, m_core, m_transport, m_skin, *this};
     WindowVisibility *m_visibility = nullptr;
     int m_drawingOwed = 0;
+    DiscTitles *m_titles = nullptr;
 };

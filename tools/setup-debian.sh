@@ -8,7 +8,7 @@ packages=(
   # build
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libcdio-dev libcdio-paranoia-dev libpulse-dev libxcb1-dev
+  libcdio-dev libcdio-paranoia-dev libpulse-dev libxcb1-dev libdiscid-dev
   # run: the fonts the skin names, and Wayland for sessions without an X server
   fonts-ipafont-gothic fonts-dejavu-core qt6-wayland
   # test: private sound servers (PulseAudio; PipeWire with its PulseAudio

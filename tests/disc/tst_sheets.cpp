@@ -2,6 +2,7 @@
 // Cue sheets and toc files as people have them, read without touching the
 // disk: the data files are sizes looked up by name. Expected toc layouts are
 // what `cdrdao show-toc` prints for the same files (START and END).
+#include "cd_text_packs.h"
 #include "cue_sheet.h"
 #include "file_names.h"
 #include "sheet_reader.h"
@@ -72,6 +73,8 @@ private slots:
     void tocLayoutsAsCdrdaoReadsThem_data();
     void tocLayoutsAsCdrdaoReadsThem();
     void tocCdTextGivesTitles();
+    void cdTextFileFillsWhatTheSheetLacks_data();
+    void cdTextFileFillsWhatTheSheetLacks();
     void sectorsThatCannotBeReadAreSilence();
 
 private:
@@ -289,6 +292,42 @@ void SheetTest::tocCdTextGivesTitles()
 }
 
 // A data file cut short after the sheet was read.
+void SheetTest::cdTextFileFillsWhatTheSheetLacks_data()
+{
+    QTest::addColumn<QByteArray>("file");  // empty: none there
+    QTest::addColumn<QString>("albumPerformer");
+    QTest::addColumn<QString>("firstTitle");
+    QTest::addColumn<QString>("problem");
+    const QByteArray packs = cdTextPacks({"File Album", "File One", "File Two"}, {"File Band", "", ""});
+    QTest::newRow("packs") << packs << "File Band" << "File One" << "";
+    QTest::newRow("with a drive's header") << QByteArray("\0\0\0\0", 4).replace(1, 1, QByteArray(1, char(packs.size() + 2))) + packs
+                                           << "File Band" << "File One" << "";
+    QTest::newRow("missing") << QByteArray() << "" << "" << "CDTEXTFILE disc.cdt its data file";
+    QTest::newRow("not CD-Text") << QByteArray("not packs") << "" << "" << "CDTEXTFILE disc.cdt holds no";
+}
+
+// The sheet's own lines were written for the copy and come first.
+void SheetTest::cdTextFileFillsWhatTheSheetLacks()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, albumPerformer);
+    QFETCH(QString, firstTitle);
+    QFETCH(QString, problem);
+    QTemporaryDir folder;
+    QFile cdt(folder.filePath("disc.cdt"));
+    QVERIFY(file.isEmpty() || (cdt.open(QIODevice::WriteOnly) && cdt.write(file) == file.size() && cdt.flush()));
+    const QByteArray sheet = "CDTEXTFILE disc.cdt\nTITLE \"Sheet Album\"\n" + kPlainCue + "TITLE \"Sheet Two\"\n";
+    const SheetResult result = readCueSheet(sheet, [&](const QString &name) {
+        return name == "disc.cdt" && cdt.exists() ? DataFileFacts{cdt.fileName(), file.size(), false, false, 0, 0, {}} : fakeFile(name);
+    });
+    QVERIFY(result.ok());
+    QCOMPARE(result.image.text.album, (DiscText::Entry{"Sheet Album", albumPerformer}));
+    QCOMPARE(result.image.text.track(1).title, firstTitle);
+    QCOMPARE(result.image.text.track(2).title, QString("Sheet Two"));
+    const QString &said = result.image.textProblem;
+    QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.startsWith(problem), qPrintable(said));
+}
+
 void SheetTest::sectorsThatCannotBeReadAreSilence()
 {
     QTemporaryFile file;
