@@ -25,9 +25,6 @@ TitleLookup::TitleLookup(const TitleServers &servers, Clock *clock, QObject *par
     : QObject(parent), m_servers(servers), m_clock(clock), m_pacer(new ClockTimer(clock, this)),
       m_timeout(new ClockTimer(clock, this))
 {
-    // Redirects are followed (the cover archive answers with one), never
-    // from https to http.
-    m_network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
     connect(m_pacer, &ClockTimer::timeout, this, [this] {
         m_pacer->stop();
         send();
@@ -36,6 +33,17 @@ TitleLookup::TitleLookup(const TitleServers &servers, Clock *clock, QObject *par
 }
 
 TitleLookup::~TitleLookup() { dropReply(); }
+
+QNetworkAccessManager &TitleLookup::network()
+{
+    if (!m_network) {
+        m_network = std::make_unique<QNetworkAccessManager>();
+        // Redirects are followed (the cover archive answers with one), never
+        // from https to http.
+        m_network->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    }
+    return *m_network;
+}
 
 QByteArray TitleLookup::userAgent()
 {
@@ -132,7 +140,7 @@ void TitleLookup::send()
     request.setRawHeader("Accept", m_step == Step::Cover ? "image/*" : "application/json");
     if (m_step != Step::Cover)
         m_nextRequestMs = qMax(m_nextRequestMs, m_clock->nowMs() + kRequestSpacingMs);
-    m_reply = m_network.get(request);
+    m_reply = network().get(request);
     connect(m_reply, &QNetworkReply::finished, this, &TitleLookup::onFinished);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &TitleLookup::onProgress);
     m_timeout->setInterval(kTimeoutMs);

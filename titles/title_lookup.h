@@ -7,6 +7,8 @@
 #include "title_servers.h"
 
 #include <QNetworkAccessManager>
+
+#include <memory>
 #include <QObject>
 #include <QPointer>
 
@@ -69,7 +71,11 @@ private:
 
     TitleServers m_servers;
     Clock *m_clock;
-    QNetworkAccessManager m_network;
+    QNetworkAccessManager &network();
+
+    // Made at the first request: a disc whose titles are cached, and an
+    // offline player, never load the network stack.
+    std::unique_ptr<QNetworkAccessManager> m_network;
     ClockTimer *m_pacer;
     ClockTimer *m_timeout;
     QPointer<QNetworkReply> m_reply;
