@@ -62,13 +62,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xserver=$!; pids+=("$xserver")
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-export QT_QPA_PLATFORM=xcb
+# shellcheck source=bench/private-desktop.sh
+source "$here/private-desktop.sh"
+start_private_desktop "$display"
 "$build/make_test_disc" "$dir/coded" --tracks 30,30,30,30 >/dev/null
 
 start_pulseaudio() {  # the latency the sink is held at in ms, or none

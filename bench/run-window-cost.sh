@@ -17,6 +17,7 @@
 # Needs: a build (default build/), Xvfb, openbox, xdotool, xmessage
 # (x11-utils), pulseaudio, pulseaudio-utils; mpv is optional.
 set -euo pipefail
+here=$(dirname "$(realpath "$0")")
 build=$(realpath "${1:-build}")
 player=$build/velor-cdplayer
 demo=$build/demo/velor-demo.cue
@@ -33,13 +34,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xserver=$!; pids+=("$xserver")
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-export QT_QPA_PLATFORM=xcb
+# shellcheck source=bench/private-desktop.sh
+source "$here/private-desktop.sh"
+start_private_desktop "$display"
 
 # The player's own folders, so that a desktop's settings or a running
 # player of the same user stay out of it.
