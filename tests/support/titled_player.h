@@ -15,6 +15,8 @@ struct TitledPlayer {
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        // Online, but only to the stand-in servers the arguments name.
+        env.remove("VELOR_OFFLINE");
         env.insert("PULSE_SERVER", home + "/no-sound-server");
         env.insert("XDG_CACHE_HOME", home + "/cache");
         env.insert("XDG_CONFIG_HOME", home + "/config");
