@@ -2,10 +2,15 @@
 // What a drive's verified reads cost beside plain image reads: the same
 // disc image read whole, once as a disc image and once standing in for a
 // drive (every sector through paranoia), in CPU seconds per minute of sound.
+// Then how the stand-in drive's model turns while the disc plays through:
+// per played minute the seconds its spindle spends at each speed and its
+// spin-ups, at its own speed (as the player read before it set one) and
+// at the pace the player sets.
 #include "audio_output.h"
 #include "disc_source.h"
 #include "image_drive.h"
 #include "problem_report.h"
+#include "read_ahead_model.h"
 
 #include <QCoreApplication>
 
@@ -43,6 +48,45 @@ double costPerMinute(const QString &image, DriveAccess *access)
     return (cpuSeconds() - start) / minutes;
 }
 
+void printModelPlay(const QString &image, const DriveModel &model, bool paced)
+{
+    ImageDrive drive(image);
+    drive.setModel(model);
+    ProblemReport report;
+    auto source = DiscSource::open(image, &report, &drive);
+    const TrackInfo *first = source ? source->toc().firstAudio() : nullptr;
+    if (!first)
+        return;
+    const ModelPlay play = playInModel(*source, drive, first->startLsn, source->toc().lastAudio()->endLsn, paced);
+    const double minutes = double(play.soundUs) / 60e6;
+    std::printf("  %-22s", paced ? "paced by the player" : "at the drive's own");
+    for (const auto &[speed, us] : drive.usAtSpeed())
+        std::printf(" %2dx %6.2f s", speed, double(us) / 1e6 / minutes);
+    std::printf(" | spin-ups %.2f, highest after the first fill %dx, %s\n", drive.spinUps() / minutes,
+                play.highestSteadySpeed, play.underrun ? "UNDERRUN" : "no underrun");
+}
+
+void printModelPlays(const QString &image)
+{
+    DriveModel keepsTurning;
+    DriveModel stopsItself;
+    stopsItself.selfStopAfterUs = 2000000;
+    DriveModel worn;
+    worn.slowdown = 3;
+    const std::pair<const char *, DriveModel> models[] = {
+        {"a drive that keeps turning", keepsTurning},
+        {"a drive that stops after 2 s without a read", stopsItself},
+        {"a worn disc: reads take 3 times as long", worn},
+    };
+    std::printf("modelled drive (top %dx, spin-up %.1f s), per minute of sound:\n", keepsTurning.topSpeed,
+                double(keepsTurning.spinUpUs) / 1e6);
+    for (const auto &[name, model] : models) {
+        std::printf(" %s\n", name);
+        printModelPlay(image, model, false);
+        printModelPlay(image, model, true);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -60,5 +104,6 @@ int main(int argc, char **argv)
         return 1;
     std::printf("disc reads, CPU s per minute of sound: plain image %.4f, through paranoia %.4f\n", plain,
                 paranoia);
+    printModelPlays(image);
     return 0;
 }

@@ -4,7 +4,7 @@
 # sink, beside pacat streaming the same 60 s of PCM to the same sink; then
 # the time from "play" to the first sound at the sink; then what is heard
 # at the play modes' transitions; then what a drive's verified (paranoia)
-# reads cost beside plain image reads.
+# reads cost beside plain image reads, and how the modelled drive turns.
 # Needs: a build (default build/), pulseaudio, pulseaudio-utils, time.
 set -euo pipefail
 build=${1:-build}

@@ -34,7 +34,32 @@ DiscDrive::~DiscDrive()
 void DiscDrive::requestOpen() { perform(Request::Open); }
 void DiscDrive::requestEject() { perform(Request::Eject); }
 void DiscDrive::requestClose() { perform(Request::Close); }
-void DiscDrive::requestMediaCheck() { perform(Request::MediaCheck); }
+
+void DiscDrive::requestMediaCheck(qint64 nowMs)
+{
+    bool rest = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        rest = m_pace.restDue(nowMs);
+    }
+    perform(Request::MediaCheck);
+    if (rest)
+        perform(Request::Rest);
+}
+
+void DiscDrive::setListening(bool playing, qint64 nowMs)
+{
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (playing == m_listening)
+            return;
+        m_listening = playing;
+        wake = m_pace.listening(playing, nowMs);
+    }
+    if (wake)
+        perform(Request::Wake);
+}
 
 void DiscDrive::perform(Request request)
 {
@@ -78,6 +103,11 @@ void DiscDrive::carryOut(Request request)
             changed = true;
         }
         break;
+    case Request::Rest:
+    case Request::Wake:
+        if (m_source)
+            m_source->setMotor(request == Request::Wake);
+        break;
     }
     if (!changed)
         return;
@@ -85,6 +115,9 @@ void DiscDrive::carryOut(Request request)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_toc = toc;
+        // Another disc, or none: its drive turns as it was left.
+        m_pace = ReadPace(kReadAheadSectors);
+        m_listening = false;
         clearRing(0);
     }
     m_dataReady.notify_all();
@@ -96,6 +129,7 @@ void DiscDrive::clearRing(qint64 start)
     m_ring.clear();
     m_ringStart = start;
     ++m_ringGeneration;
+    m_pace.restart();
 }
 
 bool DiscDrive::isAudio(qint64 lsn) const
@@ -126,17 +160,36 @@ void DiscDrive::run()
             lock.lock();
             continue;
         }
-        const qint64 lsn = m_ringStart + qint64(m_ring.size());
-        const quint64 generation = m_ringGeneration;
+        readAhead(lock, sector);
+    }
+    // The drive is given back (at its own speed) here, not on the thread
+    // that ends the player.
+    lock.unlock();
+    m_source.reset();
+}
+
+void DiscDrive::readAhead(std::unique_lock<std::mutex> &lock, std::vector<char> &sector)
+{
+    const qint64 lsn = m_ringStart + qint64(m_ring.size());
+    const quint64 generation = m_ringGeneration;
+    const int speed = m_pace.speed();
+    lock.unlock();
+    m_source->setReadSpeed(speed);
+    m_source->readSector(lsn, sector.data());
+    lock.lock();
+    if (generation != m_ringGeneration)
+        return;
+    m_ring.push_back(sector);
+    m_pace.sawLevel(int(m_ring.size()));
+    if (int(m_ring.size()) >= kReadAheadSectors)
+        m_filling = false;
+    m_dataReady.notify_all();
+    // Full, the drive slows down now rather than at the next refill.
+    const int next = m_pace.speed();
+    if (next != speed) {
         lock.unlock();
-        m_source->readSector(lsn, sector.data());
+        m_source->setReadSpeed(next);
         lock.lock();
-        if (generation != m_ringGeneration)
-            continue;
-        m_ring.push_back(sector);
-        if (int(m_ring.size()) >= kReadAheadSectors)
-            m_filling = false;
-        m_dataReady.notify_all();
     }
 }
 
@@ -163,9 +216,10 @@ DiscDrive::SectorRead DiscDrive::readSector(qint64 lsn, char *out, bool wait)
             for (qint64 i = 0; i < offset; ++i)
                 m_ring.pop_front();
             m_ringStart = lsn;
+            m_pace.sawLevel(int(m_ring.size()));
             std::memcpy(out, m_ring.front().data(), kSectorBytes);
-            // Refill in batches: wake the reader only when half is gone.
-            if (int(m_ring.size()) < kReadAheadSectors / 2 && !m_filling) {
+            // Refill in batches: wake the reader only when a share is gone.
+            if (int(m_ring.size()) < m_pace.refillBelow() && !m_filling) {
                 m_filling = true;
                 m_readerWake.notify_all();
             }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "disc_toc.h"
+#include "read_pace.h"
 
 #include <QString>
 
@@ -19,8 +20,10 @@ class ProblemReport;
 
 // Owns the opened disc and reads it ahead of the sound. With a thread, the
 // opens, ejects and media checks run on it (a drive may take seconds to
-// answer) and about two seconds of sectors are kept ahead of the reader;
-// without one, everything runs inline on the caller's thread (manual clock).
+// answer) and about two seconds of sectors are kept ahead of the reader, at
+// the pace ReadPace sets; without one, everything runs inline on the
+// caller's thread (manual clock). Either way a drive nobody listens to is
+// let rest, and woken when someone does.
 class DiscDrive {
 public:
     // Called with the new table of contents after an open (null when there
@@ -34,7 +37,11 @@ public:
     void requestOpen();
     void requestEject();
     void requestClose();
-    void requestMediaCheck();
+    // Also the disc thread's sense of time passing: nowMs is the player's
+    // clock, which only its own thread may read.
+    void requestMediaCheck(qint64 nowMs);
+    // Whether the sound is playing, from whichever thread changes it.
+    void setListening(bool playing, qint64 nowMs);
 
     enum class SectorRead { Read, Silence, NotYet, Interrupted };
     // Reads one audio sector for the sound: silence when it cannot be had
@@ -49,13 +56,14 @@ public:
     static constexpr int kReadAheadSectors = 150;
 
 private:
-    enum class Request { Open, Eject, Close, MediaCheck };
+    enum class Request { Open, Eject, Close, MediaCheck, Rest, Wake };
     void perform(Request request);
     void carryOut(Request request);
     bool isAudio(qint64 lsn) const;
     void run();
     bool wantsFill() const;
     void clearRing(qint64 start);
+    void readAhead(std::unique_lock<std::mutex> &lock, std::vector<char> &sector);
 
     QString m_path;
     ProblemReport *m_report;
@@ -71,6 +79,8 @@ private:
     std::deque<Request> m_requests;
     std::shared_ptr<const DiscToc> m_toc;  // of m_source, for the read-ahead
     std::deque<std::vector<char>> m_ring;
+    ReadPace m_pace{kReadAheadSectors};
+    bool m_listening = false;
     qint64 m_ringStart = 0;
     quint64 m_ringGeneration = 0;
     quint64 m_interrupts = 0;

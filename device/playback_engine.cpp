@@ -166,12 +166,18 @@ void PlaybackEngine::checkMedia()
         if (!m_toc)
             return;
     }
-    m_drive->requestMediaCheck();
+    m_drive->requestMediaCheck(m_config.clock->nowMs());
 }
 
 // --- transport -------------------------------------------------------------
 
 void PlaybackEngine::changedLocked() { ++m_generation; }
+
+// The drive rests when nobody listens; it never waits on this call.
+void PlaybackEngine::followStateLocked()
+{
+    m_drive->setListening(m_state == State::Playing, m_config.clock->nowMs());
+}
 
 std::optional<qint64> PlaybackEngine::playableFrom(qint64 frame, bool wrapToStart) const
 {
@@ -226,6 +232,7 @@ bool PlaybackEngine::play(std::optional<qint64> fromFrame)
         startSegmentLocked(*start);
         m_state = State::Playing;
         changedLocked();
+        followStateLocked();
     }
     wakeSoundThread();
     return true;
@@ -243,6 +250,7 @@ void PlaybackEngine::pause()
         m_holdWanted = true;
         m_pauseSettled = false;
         changedLocked();
+        followStateLocked();
     }
     wakeSoundThread();
 }
@@ -266,6 +274,7 @@ void PlaybackEngine::stop()
             m_frozen = heardLocked();
         m_state = State::Stopped;
         changedLocked();
+        followStateLocked();
     }
     wakeSoundThread();
 }
@@ -649,6 +658,7 @@ void PlaybackEngine::reachBoundary(quint64 generation)
         } else {
             m_state = State::Stopped;
             m_frozen = m_cursor;
+            followStateLocked();
         }
         m_atBoundary = true;
         bufferedMs = m_timing.bufferedNow() * 1000 / kSampleRate;

@@ -81,6 +81,7 @@ private:
     qint64 trackEndFrame(qint64 frame) const;
     void startSegmentLocked(qint64 frame);
     void changedLocked();
+    void followStateLocked();
     void dropDisc(State state);
     void wakeSoundThread();
 

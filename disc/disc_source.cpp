@@ -2,12 +2,14 @@
 #include "disc_source.h"
 
 #include "cd_audio_format.h"
+#include "concealment.h"
 #include "cue_sheet.h"
 #include "drive_access.h"
 #include "file_names.h"
 #include "image_files.h"
 #include "disc_text_reader.h"
 #include "problem_report.h"
+#include "read_pace.h"
 #include "sheet_reader.h"
 #include "toc_sheet.h"
 
@@ -28,6 +30,11 @@ namespace {
 constexpr qint64 kSessionGapSectors = 11400;
 constexpr qint64 kModeChangePregap = 150;
 constexpr int kParanoiaRetries = 20;
+constexpr int kParanoiaCacheSectors = 150;
+// How far past a sector that cannot be read a good one is looked for to
+// bridge over to: about a seventh of a second.
+constexpr qint64 kConcealReach = 10;
+constexpr int kFrameBytes = 4;
 
 void quietLog(cdio_log_level_t, const char *) {}
 
@@ -69,6 +76,7 @@ struct DiscSource::Handles {
     DriveAccess *access = nullptr;
     long (*driveRead)(cdrom_drive_t *, void *, lsn_t, long) = nullptr;
     qint64 skippedFrom = -1;  // where paranoia last gave up on a sector
+    bool paranoiaUnavailable = false;
 };
 
 namespace {
@@ -105,6 +113,7 @@ void paranoiaReport(long offset, paranoia_cb_mode_t mode)
 
 DiscSource::~DiscSource()
 {
+    setReadSpeed(ReadPace::kDriveDefault);
     closeParanoia();
     if (m_h && m_h->cdio)
         cdio_destroy(m_h->cdio);
@@ -228,10 +237,8 @@ bool DiscSource::readToc()
         return false;
     }
     const qint64 leadout = cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
-    lsn_t lastSession = 0;
-    const bool multiSession = !m_isImage
-                              && cdio_get_last_session(cdio, &lastSession) == DRIVER_OP_SUCCESS
-                              && lastSession > 0;
+    const lsn_t lastSession = m_isImage ? -1 : m_access->lastSession(cdio);
+    const bool multiSession = lastSession > 0;
 
     std::vector<TrackInfo> tracks;
     for (int n = first; n < first + count; ++n) {
@@ -276,11 +283,13 @@ bool DiscSource::readToc()
 
 bool DiscSource::openParanoia()
 {
-    m_h->drive = cdio_cddap_identify_cdio(m_h->cdio, CDDA_MESSAGE_FORGETIT, nullptr);
-    if (!m_h->drive)
+    // Set up once: a drive paranoia cannot work with is read plainly.
+    if (m_h->paranoiaUnavailable)
         return false;
-    if (cdio_cddap_open(m_h->drive) != 0) {
+    m_h->drive = m_access->paranoiaDrive(m_h->cdio);
+    if (!m_h->drive || cdio_cddap_open(m_h->drive) != 0) {
         closeParanoia();
+        m_h->paranoiaUnavailable = true;
         return false;
     }
     // The open chooses how the drive reads; every read after it is routed.
@@ -290,6 +299,10 @@ bool DiscSource::openParanoia()
     // Verify and repair, but skip a sector that stays bad instead of
     // retrying without end.
     cdio_paranoia_modeset(m_h->paranoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    // Paranoia reads past the drive's cache before reading again: by default
+    // 1200 sectors in one go, 16 s of sound no quiet speed reads within the
+    // disc thread's read-ahead. A window its size keeps the bursts short.
+    cdio_paranoia_cachemodel_size(m_h->paranoia, kParanoiaCacheSectors);
     m_paranoiaNext = -1;
     return true;
 }
@@ -336,12 +349,97 @@ bool DiscSource::readSector(qint64 lsn, char *out)
     else if (m_h->cdio && m_isImage)
         ok = cdio_read_audio_sectors(m_h->cdio, out, lsn_t(lsn), 1) == DRIVER_OP_SUCCESS;
     else if (m_h->cdio)
-        ok = readWithParanoia(lsn, out) || plainRead(lsn, out);
+        return readFromDrive(lsn, out);
     if (!ok) {
         std::memset(out, 0, kSectorBytes);
         m_report->say(QStringLiteral("%1: sectors that cannot be read are played as silence").arg(m_path));
     }
     return ok;
+}
+
+bool DiscSource::readDriveSector(qint64 lsn, char *out)
+{
+    return readWithParanoia(lsn, out) || plainRead(lsn, out);
+}
+
+bool DiscSource::readFromDrive(qint64 lsn, char *out)
+{
+    const auto ahead = m_ahead.find(lsn);
+    if (ahead != m_ahead.end()) {
+        std::memcpy(out, ahead->second.data(), kSectorBytes);
+        m_ahead.erase(ahead);
+    } else {
+        m_ahead.clear();
+        if (!readDriveSector(lsn, out))
+            conceal(lsn, out);
+    }
+    handedOut(lsn, out);
+    return true;
+}
+
+void DiscSource::handedOut(qint64 lsn, const char *sector)
+{
+    m_lastLsn = lsn;
+    std::memcpy(m_lastFrame, sector + kSectorBytes - kFrameBytes, kFrameBytes);
+}
+
+// Paranoia gave up on lsn: the sound goes on the straight line from the
+// last frame before it to the first good one after it, as a CD player hides
+// a scratch, instead of breaking into silence with a click at both ends.
+// Without a good sector within reach the line fades to silence; without the
+// frame before (after a seek) it starts level with the one after.
+void DiscSource::conceal(qint64 lsn, char *out)
+{
+    m_report->say(QStringLiteral("%1: sectors that cannot be read are bridged over").arg(m_path));
+    const TrackInfo *track = m_toc.trackAt(lsn);
+    const qint64 end = std::min(track ? track->endLsn : lsn + 1, lsn + 1 + kConcealReach);
+    std::vector<char> after(kSectorBytes, 0);
+    qint64 next = lsn + 1;
+    while (next < end && !readDriveSector(next, after.data()))
+        ++next;
+    const bool found = next < end;
+    if (!found)
+        std::fill(after.begin(), after.end(), 0);
+    const char *before = m_lastLsn == lsn - 1 ? m_lastFrame : after.data();
+    const qint64 bad = next - lsn;
+    std::vector<char> line(size_t(bad * kSectorBytes));
+    interpolateFrames(before, after.data(), line.data(), bad * kFramesPerSector);
+    std::memcpy(out, line.data(), kSectorBytes);
+    for (qint64 i = 1; i < bad; ++i)
+        m_ahead[lsn + i].assign(line.begin() + i * kSectorBytes, line.begin() + (i + 1) * kSectorBytes);
+    if (found)
+        m_ahead[next] = std::move(after);
+}
+
+bool DiscSource::commandDrive(bool &refused, const QString &refusal,
+                              const std::function<bool(CdIo_t *)> &command)
+{
+    if (m_isImage || !m_h->cdio || refused)
+        return false;
+    if (command(m_h->cdio))
+        return true;
+    refused = true;
+    m_report->say(QStringLiteral("%1: %2").arg(m_path, refusal));
+    return false;
+}
+
+void DiscSource::setReadSpeed(int speed)
+{
+    // Nothing asked yet, nothing to give back.
+    if (speed == m_speed || (m_speed < 0 && speed == ReadPace::kDriveDefault))
+        return;
+    if (commandDrive(m_speedRefused, QStringLiteral("the drive does not take a read speed; it reads at its own"),
+                     [&](CdIo_t *cdio) { return m_access->setSpeed(cdio, speed); }))
+        m_speed = speed;
+}
+
+void DiscSource::setMotor(bool spinning)
+{
+    if (spinning != m_resting)
+        return;
+    if (commandDrive(m_motorRefused, QStringLiteral("the drive's motor cannot be stopped; it keeps turning"),
+                     [&](CdIo_t *cdio) { return m_access->setMotor(cdio, spinning); }))
+        m_resting = !spinning;
 }
 
 bool DiscSource::mediaChanged()
@@ -354,6 +452,7 @@ bool DiscSource::mediaChanged()
 void DiscSource::eject()
 {
     m_sheet.reset();
+    setReadSpeed(ReadPace::kDriveDefault);
     closeParanoia();
     if (!m_h->cdio)
         return;

@@ -2,22 +2,29 @@
 #pragma once
 
 // disc/: what is on a disc and how it is read. Tables of contents, drives
-// through libcdio and paranoia, cue and toc sheets, .nrg and .bin images,
-// CD-Text. Uses base/ only; knows nothing of sound or of the player.
+// through libcdio and paranoia and the pace they read at, cue and toc
+// sheets, .nrg and .bin images, CD-Text. Uses base/ only; knows nothing of
+// sound or of the player.
 
 #include "disc_toc.h"
 
 #include <QString>
 
+#include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 class DriveAccess;
+typedef struct _CdIo CdIo_t;
 class ProblemReport;
 class SheetReader;
 
 // One opened disc: a CD drive or a disc image read through libcdio. Not
 // thread-safe: the disc thread owns it. Reads never retry without end: a
-// sector that cannot be read comes back as silence and is reported.
+// sector of a drive that cannot be read is bridged over from the sound
+// around it, one of an image comes back as silence; either is reported.
+// A drive is given back at its own read speed.
 class DiscSource {
 public:
     // Opens the drive or image at path (empty: the system's default drive).
@@ -31,8 +38,13 @@ public:
     bool isImage() const { return m_isImage; }
 
     // Reads one 2352-byte audio sector; false (and silence in out) when it
-    // could not be read.
+    // could not be read nor bridged over.
     bool readSector(qint64 lsn, char *out);
+
+    // A drive's read speed (ReadPace's units) and motor; images have
+    // neither. What the drive refuses is said once and not asked again.
+    void setReadSpeed(int speed);
+    void setMotor(bool spinning);
 
     // True once the disc is no longer the one that was opened: the image
     // file vanished or was replaced, or the drive reports a media change.
@@ -49,6 +61,11 @@ private:
     bool openParanoia();
     bool readWithParanoia(qint64 lsn, char *out);
     bool plainRead(qint64 lsn, char *out);
+    bool readFromDrive(qint64 lsn, char *out);
+    bool readDriveSector(qint64 lsn, char *out);
+    void conceal(qint64 lsn, char *out);
+    void handedOut(qint64 lsn, const char *sector);
+    bool commandDrive(bool &refused, const QString &refusal, const std::function<bool(CdIo_t *)> &command);
     void closeParanoia();
     void rememberImageIdentity();
     bool openSheet(bool toc);
@@ -63,4 +80,13 @@ private:
     QString m_path;
     QString m_identity;
     qint64 m_paranoiaNext = -1;
+
+    int m_speed = -1;  // none asked for
+    bool m_speedRefused = false;
+    bool m_resting = false;
+    bool m_motorRefused = false;
+    // Sectors read or bridged over ahead while concealing, not yet asked for.
+    std::map<qint64, std::vector<char>> m_ahead;
+    qint64 m_lastLsn = -1;  // the sector last handed out
+    char m_lastFrame[4] = {};
 };

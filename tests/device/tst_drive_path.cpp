@@ -5,7 +5,11 @@
 #include "capture_runs.h"
 #include "disc_rig.h"
 #include "image_drive.h"
+#include "problem_report.h"
+#include "read_ahead_model.h"
 #include "stderr_capture.h"
+
+#include <QtEndian>
 
 #include <QDeadlineTimer>
 #include <QSignalSpy>
@@ -15,9 +19,16 @@ class DrivePathTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void paranoiaPlaysTheDiscBitExactAndGapless_data();
     void paranoiaPlaysTheDiscBitExactAndGapless();
+    void dataTrackIsNeverPlayed_data();
     void dataTrackIsNeverPlayed();
-    void badSectorsCostOnlyThemselves();
+    void badSectorsAreBridgedOver();
+    void speedIsSetAndGivenBack_data();
+    void speedIsSetAndGivenBack();
+    void modelPlaysQuietlyWithoutUnderrun_data();
+    void modelPlaysQuietlyWithoutUnderrun();
+    void idleDriveRestsAndPlayWakesIt();
     void slowReadHoldsUpNeitherUpdatesNorCommands();
     void emptyDriveAndDefaultDrive();
     void mediaChangeMidPlayReadsAsTheNewDisc();
@@ -56,6 +67,14 @@ static void compareRuns(const std::vector<CapturedRun> &actual, const std::vecto
     QCOMPARE(describeRuns(actual), describeRuns(expected));
 }
 
+static QString describeSpeeds(const std::vector<int> &speeds)
+{
+    QStringList named;
+    for (const int speed : speeds)
+        named << QString::number(speed);
+    return named.join(QLatin1Char(' '));
+}
+
 // Waits for the disc thread, never for a set time: gives up only when
 // something is plainly stuck.
 template <typename Done>
@@ -70,9 +89,30 @@ static bool waitUntil(Done done)
     return true;
 }
 
+// Status updates go on, one a step, and the play stays a play while the
+// drive holds on to a read or a spin-up.
+static void expectAnsweredWhileHeld(DiscRig &rig, QSignalSpy &updates, int steps)
+{
+    updates.clear();
+    for (int step = 0; step < steps; ++step)
+        rig.clock.advance(200);
+    QCOMPARE(updates.count(), steps);
+    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePlaying));
+}
+
+void DrivePathTest::paranoiaPlaysTheDiscBitExactAndGapless_data()
+{
+    QTest::addColumn<bool>("paranoiaRefused");
+    QTest::newRow("paranoia") << false;
+    QTest::newRow("plain reads where paranoia cannot be set up") << true;
+}
+
 void DrivePathTest::paranoiaPlaysTheDiscBitExactAndGapless()
 {
     ImageDrive drive(threeTrackDisc());
+    QFETCH(bool, paranoiaRefused);
+    if (paranoiaRefused)
+        drive.refuseParanoia();
     DiscRig rig(drive.path(), 0, &drive);
     rig.openAndPlay();
     QCOMPARE(rig.device->trackCount(), 3);
@@ -90,22 +130,44 @@ void DrivePathTest::paranoiaPlaysTheDiscBitExactAndGapless()
     }
 }
 
-// The sound of an enhanced CD ends where its data track's pregap begins.
+// The sound of an enhanced CD ends where its data track's pregap begins;
+// where the drive does not say, 150 sectors before the data track, or, on a
+// disc in two sessions, before the lead-out, lead-in and pregap between them.
+void DrivePathTest::dataTrackIsNeverPlayed_data()
+{
+    QTest::addColumn<double>("secondTrackSeconds");
+    QTest::addColumn<int>("pregap");
+    QTest::addColumn<bool>("secondSession");
+    QTest::addColumn<qint64>("soundSectors");
+    QTest::newRow("pregap in the table") << 2.0 << 150 << false << kSectorsPerTrack;
+    QTest::newRow("pregap not reported") << 4.0 << 0 << false << kSectorsPerTrack;
+    QTest::newRow("second session") << 153.0 << 0 << true << qint64(153 * 75 - 11400);
+}
+
 void DrivePathTest::dataTrackIsNeverPlayed()
 {
-    TestDiscLayout layout = tracksOfSeconds({2, 2});
-    layout.tracks.push_back(TestTrack{kSectorsPerTrack, true, 150});
+    QFETCH(double, secondTrackSeconds);
+    QFETCH(int, pregap);
+    QFETCH(qint64, soundSectors);
+    TestDiscLayout layout = tracksOfSeconds({2, secondTrackSeconds});
+    layout.sparse = true;
+    layout.tracks.push_back(TestTrack{kSectorsPerTrack, true, pregap});
     ImageDrive drive(writeDisc(QStringLiteral("drive-data"), layout));
+    QFETCH(bool, secondSession);
+    if (secondSession)
+        drive.setLastSession(lsn_t(kSectorsPerTrack + layout.tracks[1].sectors));
     DiscRig rig(drive.path(), 0, &drive);
     rig.open();
     rig.clock.advance(200);
     QCOMPARE(rig.device->trackCount(), 3);
     rig.playTrack(2);
     rig.runUntilStopped(10000);
-    compareRuns(capturedRuns(rig.capture.data()), {codedRun(kSectorsPerTrack, kSectorsPerTrack)});
+    compareRuns(capturedRuns(rig.capture.data()), {codedRun(kSectorsPerTrack, soundSectors)});
 }
 
-void DrivePathTest::badSectorsCostOnlyThemselves()
+// A sector that never reads is heard as the straight line from the frame
+// before it to the frame after it; everything else is the disc's own.
+void DrivePathTest::badSectorsAreBridgedOver()
 {
     ImageDrive drive(threeTrackDisc());
     drive.failSector(100, 3);  // recovers within the retries
@@ -115,12 +177,135 @@ void DrivePathTest::badSectorsCostOnlyThemselves()
     rig.openAndPlay();
     rig.runUntilStopped(10000);
 
-    CapturedRun silence;
-    silence.silence = true;
-    silence.count = kFramesPerSector;
-    compareRuns(capturedRuns(rig.capture.data()),
-                {codedRun(0, 200), silence, codedRun(201, 3 * kSectorsPerTrack - 201)});
-    QCOMPARE(errors.text().count("sectors that cannot be read are played as silence"), 1);
+    const QByteArray pcm = rig.capture.data();
+    const qsizetype sectorBytes = kFramesPerSector * 4;
+    compareRuns(capturedRuns(pcm.left(200 * sectorBytes)), {codedRun(0, 200)});
+    compareRuns(capturedRuns(pcm.mid(201 * sectorBytes)), {codedRun(201, 3 * kSectorsPerTrack - 201)});
+    const auto sample = [&](qint64 frame, int channel) {
+        return qFromLittleEndian<qint16>(pcm.constData() + frame * 4 + channel * 2);
+    };
+    const qint64 before = 200 * kFramesPerSector - 1;
+    const qint64 after = 201 * kFramesPerSector;
+    for (int channel = 0; channel < 2; ++channel) {
+        for (qint64 frame = before + 1; frame < after; ++frame) {
+            const double line = sample(before, channel)
+                + double(sample(after, channel) - sample(before, channel)) * double(frame - before) / double(after - before);
+            QVERIFY2(std::abs(sample(frame, channel) - line) <= 1.0, qPrintable(QString::number(frame)));
+        }
+    }
+    QCOMPARE(errors.text().count("sectors that cannot be read are bridged over"), 1);
+}
+
+// A play fills the read-ahead briskly, then holds it at a quiet speed; an
+// eject, a close, another disc or the end of the player gives the drive
+// its own speed back. A drive that takes no speed plays on, said once.
+void DrivePathTest::speedIsSetAndGivenBack_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<bool>("refused");
+    for (const char *ending : {"eject", "close", "another disc", "exit"})
+        QTest::newRow(ending) << QString::fromLatin1(ending) << false;
+    QTest::newRow("refused") << QStringLiteral("exit") << true;
+}
+
+void DrivePathTest::speedIsSetAndGivenBack()
+{
+    QFETCH(QString, ending);
+    QFETCH(bool, refused);
+    ImageDrive drive(threeTrackDisc());
+    if (refused)
+        drive.refuseSpeed();
+    StderrCapture errors;
+    auto rig = std::make_unique<DiscRig>(drive.path(), 0, &drive, true);
+    rig->open();
+    QVERIFY(waitUntil([&] { return rig->device->trackCount() == 3; }));
+    rig->device->command(QStringLiteral("play"));
+    rig->clock.advance(200);
+    const std::vector<int> playing = refused ? std::vector<int>{8} : std::vector<int>{8, 4};
+    QVERIFY2(waitUntil([&] { return drive.speeds() == playing; }), qPrintable(describeSpeeds(drive.speeds())));
+
+    // Paused, the read-ahead stays full: no speed changes but the last.
+    rig->device->command(QStringLiteral("pause"));
+    if (ending == QLatin1String("another disc")) {
+        drive.insert(threeTrackDisc());
+        rig->clock.advance(600);
+    } else if (ending == QLatin1String("exit")) {
+        rig.reset();
+    } else {
+        rig->device->command(ending);
+    }
+    std::vector<int> given = playing;
+    if (!refused)
+        given.push_back(ReadPace::kDriveDefault);
+    QVERIFY(waitUntil([&] { return drive.speeds() == given; }));
+    rig.reset();
+    QCOMPARE(drive.speeds(), given);
+    QCOMPARE(errors.text().count("the drive does not take a read speed"), refused ? 1 : 0);
+}
+
+// In the stand-in drive's model, a disc plays through at 4x after the first
+// fill; where reads slow down the speed steps up in time.
+void DrivePathTest::modelPlaysQuietlyWithoutUnderrun_data()
+{
+    QTest::addColumn<double>("slowdown");
+    QTest::addColumn<int>("highestSpeed");
+    QTest::newRow("sound disc") << 1.0 << 4;
+    QTest::newRow("reads slow down") << 1.5 << 8;
+}
+
+void DrivePathTest::modelPlaysQuietlyWithoutUnderrun()
+{
+    TestDiscLayout album = tracksOfSeconds({60, 60, 60});
+    album.sparse = true;
+    ImageDrive drive(writeDisc(QStringLiteral("drive-album"), album));
+    DriveModel model;
+    QFETCH(double, slowdown);
+    QFETCH(int, highestSpeed);
+    model.slowdown = slowdown;
+    model.selfStopAfterUs = 2000000;
+    drive.setModel(model);
+    ProblemReport report;
+    auto source = DiscSource::open(drive.path(), &report, &drive);
+    const ModelPlay play = playInModel(*source, drive, 0, source->toc().lastAudio()->endLsn, true);
+    QVERIFY(!play.underrun);
+    QCOMPARE(play.highestSteadySpeed, highestSpeed);
+    QCOMPARE(drive.spinUps(), 0);
+}
+
+// A minute paused stops the motor; play starts it on the disc thread while
+// the window goes on being answered and shows where the play stands.
+void DrivePathTest::idleDriveRestsAndPlayWakesIt()
+{
+    ImageDrive drive(threeTrackDisc());
+    DiscRig rig(drive.path(), 0, &drive, true);
+    QSignalSpy updates(rig.device.get(), &CdAudioControl::statusUpdate);
+    rig.open();
+    QVERIFY(waitUntil([&] { return rig.device->trackCount() == 3; }));
+    rig.device->command(QStringLiteral("play"));
+    QVERIFY(waitUntil([&] {
+        rig.clock.advance(200);
+        return rig.positionMs() >= 1000;
+    }));
+    rig.device->command(QStringLiteral("pause"));
+    const qint64 paused = rig.positionMs();
+    for (int step = 0; step < 290; ++step)
+        rig.clock.advance(200);
+    QVERIFY(drive.motorCommands().empty());
+    rig.clock.advance(3000);
+    QVERIFY(waitUntil([&] { return drive.motorCommands() == std::vector<bool>{false}; }));
+
+    drive.holdSpinUp();
+    rig.device->command(QStringLiteral("play"));
+    drive.waitUntilHeld();
+    expectAnsweredWhileHeld(rig, updates, 10);
+    QVERIFY(rig.positionMs() >= paused);
+    drive.release();
+    QVERIFY(waitUntil([&] {
+        rig.clock.advance(200);
+        return rig.device->mode() != CdAudioControl::ModePlaying;
+    }));
+    QCOMPARE(drive.motorCommands(), (std::vector<bool>{false, true}));
+    compareRuns(soundRuns(rig.capture.data()), {codedRun(0, 3 * kSectorsPerTrack)});
 }
 
 void DrivePathTest::slowReadHoldsUpNeitherUpdatesNorCommands()
@@ -136,11 +321,7 @@ void DrivePathTest::slowReadHoldsUpNeitherUpdatesNorCommands()
     drive.waitUntilHeld();
 
     // Five seconds of a drive that does not answer.
-    updates.clear();
-    for (int step = 0; step < 25; ++step)
-        rig.clock.advance(200);
-    QCOMPARE(updates.count(), 25);
-    QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePlaying));
+    expectAnsweredWhileHeld(rig, updates, 25);
     QVERIFY(rig.positionMs() <= 100 * 1000 / 75);
     rig.device->command(QStringLiteral("pause"));
     QCOMPARE(rig.device->mode(), qint32(CdAudioControl::ModePaused));
