@@ -31,9 +31,8 @@ void ReadPace::sawLevel(int level)
         m_ranLow = false;
         return;
     }
-    // Running low, it catches up at the fill speed and then holds one step
-    // faster: once per time, as the faster speed needs a moment to show in
-    // the level.
+    // Running low, it catches up and then holds one step faster: once per
+    // time, as the faster speed needs a moment to show in the level.
     if (!m_filling && !m_ranLow && level < lowWater()) {
         m_ranLow = true;
         m_filling = true;
@@ -49,6 +48,10 @@ void ReadPace::sawLevel(int level)
 
 int ReadPace::speed() const
 {
+    // Fallen behind, it catches up at the drive's own speed, loud for a
+    // moment, rather than let the sound stall.
+    if (m_filling && m_ranLow)
+        return kDriveDefault;
     const int steady = kSteadySpeeds[size_t(m_step)];
     return m_filling && steady != kDriveDefault ? std::max(steady, kFillSpeed) : steady;
 }

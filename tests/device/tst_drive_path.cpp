@@ -250,7 +250,9 @@ void DrivePathTest::modelPlaysQuietlyWithoutUnderrun_data()
     QTest::addColumn<double>("slowdown");
     QTest::addColumn<int>("highestSpeed");
     QTest::newRow("sound disc") << 1.0 << 4;
-    QTest::newRow("reads slow down") << 1.5 << 8;
+    // Fallen behind, it catches up for a moment at the drive's own (the
+    // model's top) speed rather than let the sound stall.
+    QTest::newRow("reads slow down") << 1.5 << DriveModel().topSpeed;
 }
 
 void DrivePathTest::modelPlaysQuietlyWithoutUnderrun()
