@@ -177,7 +177,8 @@ void TitleLookup::onFinished()
     if (retryLater(*reply, status))
         return;
     if (reply->error() != QNetworkReply::NoError && status != 404)
-        return fail(status ? QStringLiteral("answered %1").arg(status) : reply->errorString());
+        return fail(status ? QStringLiteral("answered %1").arg(status)
+                           : QStringLiteral("could not be reached (%1)").arg(reply->errorString()));
     const QByteArray body = reply->readAll();
     if (m_step == Step::Cover)
         handleCover(status, body);
