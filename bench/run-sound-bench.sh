@@ -193,7 +193,11 @@ cost() {
   # The floor at the sink latency the player asks for (its 20 ms): the
   # server's share grows with every wake-up of the sink.
   other "pacat, 20 ms" pacat --raw --format=s16le --rate=44100 --channels=2 --latency-msec=80 "$dir/pcm.raw"
-  other mpv mpv --no-config --ao=pulse --length="$seconds" cdda:// --cdrom-device="$demo"
+  if command -v mpv >/dev/null; then
+    other mpv mpv --no-config --ao=pulse --length="$seconds" cdda:// --cdrom-device="$demo"
+  else
+    echo "mpv            (not installed)"
+  fi
 }
 
 for config in $configs; do
