@@ -121,11 +121,10 @@ void CdAudioControl::setSilent(bool silent)
 
 void CdAudioControl::setVolume(double volume)
 {
-    m_volume = volume;
     m_engine->setVolume(volume);
 }
 
-double CdAudioControl::volume() const { return m_engine->volume().value_or(m_volume); }
+double CdAudioControl::volume() const { return m_engine->volume().value_or(1.0); }
 
 // --- reading -----------------------------------------------------------------
 

@@ -90,7 +90,8 @@ public:
     void setSilent(bool silent);
     bool silent() const { return m_silent; }
 
-    // The sound's own volume, 0 to 1, separate from Silent.
+    // The sound's own volume, 0 to 1, separate from the silence; full until
+    // asked for or seen in the sound server's mixer.
     void setVolume(double volume);
     // As asked for, or as the user set it since in the sound server's mixer.
     double volume() const;
@@ -142,7 +143,6 @@ private:
     bool m_fromSet = false;
     qint32 m_track = 1;
     bool m_silent = false;
-    double m_volume = 1.0;
     int m_updateInterval = 0;
     qint64 m_lastPrevMs = -1;
     qint64 m_lastMediaCheckMs = 0;

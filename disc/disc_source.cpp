@@ -34,7 +34,6 @@ constexpr int kParanoiaCacheSectors = 150;
 // How far past a sector that cannot be read a good one is looked for to
 // bridge over to: about a seventh of a second.
 constexpr qint64 kConcealReach = 10;
-constexpr int kFrameBytes = 4;
 
 void quietLog(cdio_log_level_t, const char *) {}
 
@@ -380,7 +379,7 @@ bool DiscSource::readFromDrive(qint64 lsn, char *out)
 void DiscSource::handedOut(qint64 lsn, const char *sector)
 {
     m_lastLsn = lsn;
-    std::memcpy(m_lastFrame, sector + kSectorBytes - kFrameBytes, kFrameBytes);
+    std::memcpy(m_lastFrame, sector + kSectorBytes - kBytesPerFrame, kBytesPerFrame);
 }
 
 // Paranoia gave up on lsn: the sound goes on the straight line from the

@@ -6,6 +6,7 @@
 // sheets, .nrg and .bin images, CD-Text. Uses base/ only; knows nothing of
 // sound or of the player.
 
+#include "cd_audio_format.h"
 #include "disc_toc.h"
 
 #include <QString>
@@ -88,5 +89,5 @@ private:
     // Sectors read or bridged over ahead while concealing, not yet asked for.
     std::map<qint64, std::vector<char>> m_ahead;
     qint64 m_lastLsn = -1;  // the sector last handed out
-    char m_lastFrame[4] = {};
+    char m_lastFrame[kBytesPerFrame] = {};
 };

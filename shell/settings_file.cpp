@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings_file.h"
 
+#include "atomic_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -192,18 +193,7 @@ bool write(const QString &path, QPointF twips, QString *error)
     }
     if (!mayBeReplaced(path, error))
         return false;
-    QSaveFile file(path);
-    const QByteArray line = format(twips);
-    // The flush is checked on its own: commit() reports success even when
-    // the buffered line could not be written (a full disk), and would then
-    // put an empty file in the old one's place. An unflushed save file is
-    // thrown away, the old file untouched.
-    if (!file.open(QIODevice::WriteOnly) || file.write(line) != line.size() || !file.flush()
-        || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return replaceFileWhole(path, format(twips), error);
 }
 
 }  // namespace SettingsFile
