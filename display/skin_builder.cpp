@@ -10,6 +10,7 @@
 #include "surface.h"
 #include "transparent_label.h"
 
+#include <QEvent>
 #include <QLabel>
 
 namespace {
@@ -33,10 +34,31 @@ QWidget *createBox(const SkinElement &element, QWidget *parent)
     return box;
 }
 
+// Measuring a font loads the desktop's whole font list, which the first
+// frame does without: the skin's labels are the entry box's, empty until
+// a track number is typed, and get their font when they first draw text.
+class FontOnFirstText : public QObject {
+public:
+    explicit FontOnFirstText(QLabel *label) : QObject(label) { label->installEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *label = static_cast<QLabel *>(watched);
+        if (event->type() == QEvent::Paint && !label->text().isEmpty()) {
+            label->setFont(japaneseFontFitting(label->height()));
+            label->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+};
+
 QWidget *createLabel(const SkinElement &element, QWidget *parent)
 {
-    return transparentLabel(QString::fromUtf8(element.caption), element.colour,
-                            japaneseFontFitting(element.rect.height()), Qt::AlignLeft | Qt::AlignTop, parent);
+    QLabel *label = transparentLabel(QString::fromUtf8(element.caption), element.colour, QFont(),
+                                     Qt::AlignLeft | Qt::AlignTop, parent);
+    new FontOnFirstText(label);
+    return label;
 }
 
 }  // namespace

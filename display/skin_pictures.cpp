@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skin_pictures.h"
 
+#include <QImageReader>
 #include <QString>
 
 // The resources live in a static library; nothing would pull them in
@@ -14,7 +15,10 @@ QImage skinPicture(const char *file)
 {
     static const bool initialised = (initSkinResources(), true);
     Q_UNUSED(initialised);
-    QImage image(QStringLiteral(":/skin/") + QString::fromLatin1(file));
+    // Read as what they are: guessing would load every image plugin.
+    QImageReader reader(QStringLiteral(":/skin/") + QString::fromLatin1(file), "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
     if (image.isNull())
         qFatal("skin picture %s is missing", file);
     return image.convertToFormat(QImage::Format_RGB32);
