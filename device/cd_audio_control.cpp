@@ -36,6 +36,12 @@ CdAudioControl::CdAudioControl(const Options &options, QObject *parent)
     config.drive = options.drive;
     config.discThread = options.discThread;
     const bool synchronous = m_clock->isManual();
+    config.discChanged = [this, synchronous] {
+        if (synchronous)
+            onDiscChanged();
+        else
+            QMetaObject::invokeMethod(this, [this] { onDiscChanged(); }, Qt::QueuedConnection);
+    };
     m_engine = std::make_unique<PlaybackEngine>(config, [this, synchronous] {
         if (synchronous)
             onBoundary();
@@ -46,7 +52,12 @@ CdAudioControl::CdAudioControl(const Options &options, QObject *parent)
     m_updateTimer = new ClockTimer(m_clock, this);
     connect(m_updateTimer, &ClockTimer::timeout, this, &CdAudioControl::raiseStatusUpdate);
     m_mediaTimer = new ClockTimer(m_clock, this);
-    connect(m_mediaTimer, &ClockTimer::timeout, this, &CdAudioControl::checkMedia);
+    connect(m_mediaTimer, &ClockTimer::timeout, this, [this] {
+        if (m_resting)
+            m_engine->lookAtDrive();
+        else
+            checkMedia();
+    });
     m_lastMediaCheckMs = m_clock->nowMs();
     armMediaTimer();
 }
@@ -81,7 +92,10 @@ void CdAudioControl::checkMedia()
 void CdAudioControl::armMediaTimer()
 {
     const bool ridesOnUpdates = m_updateInterval > 0 && m_updateInterval <= kMediaCheckMs;
-    const int wanted = ridesOnUpdates ? 0 : kMediaCheckMs;
+    // At rest the disc thread looks after the drive by itself; without
+    // one, this timer has it looked at.
+    const bool watched = m_resting ? m_engine->hasDiscThread() : ridesOnUpdates;
+    const int wanted = watched ? 0 : kMediaCheckMs;
     if (m_mediaTimer->interval() != wanted)
         m_mediaTimer->setInterval(wanted);
 }
@@ -101,8 +115,31 @@ void CdAudioControl::onBoundary()
 void CdAudioControl::setUpdateInterval(int ms)
 {
     m_updateInterval = qMax(0, ms);
-    m_updateTimer->setInterval(m_updateInterval);
+    armUpdateTimer();
     armMediaTimer();
+}
+
+void CdAudioControl::armUpdateTimer()
+{
+    m_updateTimer->setInterval(m_resting ? 0 : m_updateInterval);
+}
+
+void CdAudioControl::setResting(bool resting)
+{
+    if (resting == m_resting)
+        return;
+    m_resting = resting;
+    m_engine->watchDrive(resting);
+    armUpdateTimer();
+    armMediaTimer();
+}
+
+void CdAudioControl::onDiscChanged()
+{
+    if (!m_resting)
+        return;
+    setResting(false);
+    emit discChangedAtRest();
 }
 
 void CdAudioControl::setTimeFormat(qint32 format) { m_timeFormat = format; }

@@ -99,6 +99,13 @@ public:
     void setUpdateInterval(int ms);
     int updateInterval() const { return m_updateInterval; }
 
+    // At rest neither status updates nor media checks come from here: the
+    // disc thread looks after the drive, and a disc that comes or goes
+    // ends the rest (discChangedAtRest). The update interval is kept and
+    // in force again when the rest ends.
+    void setResting(bool resting);
+    bool isResting() const { return m_resting; }
+
     // Whether "next" (forward) or "prev" given twice reaches an audio track
     // other than the current one.
     bool hasNeighbourTrack(bool forward) const;
@@ -114,6 +121,7 @@ public:
 
 signals:
     void statusUpdate();
+    void discChangedAtRest();
 
 private:
     void raiseStatusUpdate();
@@ -121,6 +129,8 @@ private:
     void checkMedia();
     void armMediaTimer();
     void onBoundary();
+    void onDiscChanged();
+    void armUpdateTimer();
     void playCommand();
     void stepTrack(bool forward);
     void followCurrentTrack();
@@ -133,6 +143,7 @@ private:
     ClockTimer *m_updateTimer;
     ClockTimer *m_mediaTimer;
     bool m_isOpen = false;
+    bool m_resting = false;
 
     QString m_deviceType;
     QString m_fileName;

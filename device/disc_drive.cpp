@@ -61,6 +61,25 @@ void DiscDrive::setListening(bool playing, qint64 nowMs)
         perform(Request::Wake);
 }
 
+void DiscDrive::watch(qint64 nowMs)
+{
+    if (!m_threaded)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_watching = true;
+        m_watchFromMs = nowMs;
+        m_watchStart = std::chrono::steady_clock::now();
+    }
+    m_readerWake.notify_all();
+}
+
+void DiscDrive::endWatch()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_watching = false;
+}
+
 void DiscDrive::perform(Request request)
 {
     if (!m_threaded) {
@@ -86,6 +105,13 @@ void DiscDrive::carryOut(Request request)
         if (!m_source)
             m_source = DiscSource::open(m_path, m_report, m_access);
         changed = true;
+        break;
+    case Request::Look:
+        // Said only when a disc has come: nobody waits for the answer.
+        if (!m_source) {
+            m_source = DiscSource::open(m_path, m_report, m_access);
+            changed = m_source != nullptr;
+        }
         break;
     case Request::Eject:
         if (m_source)
@@ -144,12 +170,49 @@ bool DiscDrive::wantsFill() const
            && isAudio(m_ringStart + qint64(m_ring.size()));
 }
 
+// False when the watch's time has come with nothing else to do.
+bool DiscDrive::waitForWork(std::unique_lock<std::mutex> &lock)
+{
+    const auto hasWork = [this] { return m_quit || !m_requests.empty() || wantsFill(); };
+    if (!m_watching) {
+        m_readerWake.wait(lock, [&] { return hasWork() || m_watching; });
+        return true;
+    }
+    return m_readerWake.wait_for(lock, std::chrono::milliseconds(kWatchMs), hasWork);
+}
+
+void DiscDrive::lookAtDrive(std::unique_lock<std::mutex> &lock)
+{
+    const auto watched = std::chrono::steady_clock::now() - m_watchStart;
+    const qint64 nowMs = m_watchFromMs + std::chrono::duration_cast<std::chrono::milliseconds>(watched).count();
+    lock.unlock();
+    look(nowMs);
+    lock.lock();
+}
+
+// The same checks the player makes while awake: a disc that has come is
+// opened, one that has gone is let go, a drive nobody listens to rests.
+void DiscDrive::look(qint64 nowMs)
+{
+    bool rest = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        rest = m_pace.restDue(nowMs);
+    }
+    carryOut(m_source ? Request::MediaCheck : Request::Look);
+    if (rest)
+        carryOut(Request::Rest);
+}
+
 void DiscDrive::run()
 {
     std::vector<char> sector(kSectorBytes);
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_quit) {
-        m_readerWake.wait(lock, [this] { return m_quit || !m_requests.empty() || wantsFill(); });
+        if (!waitForWork(lock)) {
+            lookAtDrive(lock);
+            continue;
+        }
         if (m_quit)
             break;
         if (!m_requests.empty()) {
@@ -160,7 +223,8 @@ void DiscDrive::run()
             lock.lock();
             continue;
         }
-        readAhead(lock, sector);
+        if (wantsFill())
+            readAhead(lock, sector);
     }
     // The drive is given back (at its own speed) here, not on the thread
     // that ends the player.

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -42,6 +43,15 @@ public:
     void requestMediaCheck(qint64 nowMs);
     // Whether the sound is playing, from whichever thread changes it.
     void setListening(bool playing, qint64 nowMs);
+    // While the player rests, the disc thread looks at the drive by itself
+    // every kWatchMs: it opens a disc that has come, notices one that has
+    // gone, and lets a drive nobody listens to rest, telling the listener
+    // only of a change. nowMs is the player's clock at the start, which the
+    // watch carries on at the steady clock's pace. Inline (no thread), the
+    // caller looks every kWatchMs instead.
+    void watch(qint64 nowMs);
+    void endWatch();
+    void look(qint64 nowMs);
 
     enum class SectorRead { Read, Silence, NotYet, Interrupted };
     // Reads one audio sector for the sound: silence when it cannot be had
@@ -54,9 +64,10 @@ public:
     void interruptRead();
 
     static constexpr int kReadAheadSectors = 150;
+    static constexpr int kWatchMs = 500;
 
 private:
-    enum class Request { Open, Eject, Close, MediaCheck, Rest, Wake };
+    enum class Request { Open, Look, Eject, Close, MediaCheck, Rest, Wake };
     void perform(Request request);
     void carryOut(Request request);
     bool isAudio(qint64 lsn) const;
@@ -64,6 +75,8 @@ private:
     bool wantsFill() const;
     void clearRing(qint64 start);
     void readAhead(std::unique_lock<std::mutex> &lock, std::vector<char> &sector);
+    void lookAtDrive(std::unique_lock<std::mutex> &lock);
+    bool waitForWork(std::unique_lock<std::mutex> &lock);
 
     QString m_path;
     ProblemReport *m_report;
@@ -85,6 +98,9 @@ private:
     quint64 m_ringGeneration = 0;
     quint64 m_interrupts = 0;
     bool m_filling = false;
+    bool m_watching = false;
+    qint64 m_watchFromMs = 0;  // the player's clock when the watch began
+    std::chrono::steady_clock::time_point m_watchStart;
     bool m_quit = false;
     std::thread m_thread;
 };

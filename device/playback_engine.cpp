@@ -13,9 +13,12 @@
 namespace {
 
 constexpr qint64 kReconnectIntervalMs = 2000;
-// How long the sound thread sleeps with nothing to do; every command wakes
-// it before.
-constexpr qint64 kIdleWaitMs = 1000;
+// How long the sound thread sleeps with nothing to do: every command and
+// every event of the output wakes it before, so an idle player costs no
+// wake-ups of its own.
+constexpr qint64 kIdleWaitMs = 3600 * 1000;
+// While a pause has not settled in the output.
+constexpr qint64 kSettleWaitMs = 1000;
 // How often a stream the server has not begun to play is looked at again.
 constexpr qint64 kClockStartPollMs = 20;
 // How long before the output runs dry the sound thread stops waiting for
@@ -63,7 +66,7 @@ PlaybackEngine::PlaybackEngine(const Config &config, std::function<void()> bound
     if (!m_config.clock)
         m_config.clock = SystemClock::instance();
     m_drive = std::make_unique<DiscDrive>(
-        m_config.device, &m_report, m_config.drive, !m_synchronous || m_config.discThread,
+        m_config.device, &m_report, m_config.drive, hasDiscThread(),
         [this](std::shared_ptr<const DiscToc> toc, bool ejected) { onToc(std::move(toc), ejected); });
     if (m_synchronous) {
         auto *manual = static_cast<ManualClock *>(m_config.clock);
@@ -124,6 +127,8 @@ void PlaybackEngine::onToc(std::shared_ptr<const DiscToc> toc, bool ejected)
         }
     }
     m_wakeup.notify();
+    if (m_config.discChanged)
+        m_config.discChanged();
 }
 
 void PlaybackEngine::dropDisc(State state)
@@ -168,6 +173,16 @@ void PlaybackEngine::checkMedia()
     }
     m_drive->requestMediaCheck(m_config.clock->nowMs());
 }
+
+void PlaybackEngine::watchDrive(bool watching)
+{
+    if (watching)
+        m_drive->watch(m_config.clock->nowMs());
+    else
+        m_drive->endWatch();
+}
+
+void PlaybackEngine::lookAtDrive() { m_drive->look(m_config.clock->nowMs()); }
 
 // --- transport -------------------------------------------------------------
 
@@ -705,6 +720,8 @@ bool PlaybackEngine::waitForRoom(uint64_t seen)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         playing = m_state == State::Playing;
+        if (m_state == State::Paused && !m_pauseSettled)
+            waitMs = kSettleWaitMs;
     }
     if (playing) {
         ensureOutput();

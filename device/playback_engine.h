@@ -41,6 +41,8 @@ public:
         CaptureOutput *capture = nullptr;
         DriveAccess *drive = nullptr;
         bool discThread = false;
+        // After a disc was read or lost, on the disc thread (or inline).
+        std::function<void()> discChanged;
     };
 
     PlaybackEngine(const Config &config, std::function<void()> boundaryListener);
@@ -63,6 +65,11 @@ public:
     // whichever came later; none while neither has been.
     std::optional<double> volume() const;
     void checkMedia();
+    // Hands the looking after the drive to the disc thread while the
+    // player rests, and takes it back. Without a disc thread the caller
+    // has the drive looked at every DiscDrive::kWatchMs instead.
+    void watchDrive(bool watching);
+    void lookAtDrive();
     // The boundary listener has run; the stream may go on.
     void boundaryHandled();
 
@@ -71,6 +78,7 @@ public:
     std::shared_ptr<const DiscToc> toc() const;
     QString outputName() const;
     bool isSynchronous() const { return m_synchronous; }
+    bool hasDiscThread() const { return !m_synchronous || m_config.discThread; }
 
     static constexpr int kChunkFrames = kFramesPerSector * 8;
 

@@ -24,6 +24,7 @@ PlayerCore::PlayerCore(const CdAudioControl::Options &options, PlayerView &view,
     trackCountField.onChange([this] { m_view.drawDigits(); });
     connect(&openTimer, &ClockTimer::timeout, this, &PlayerCore::openDevice);
     connect(&device, &CdAudioControl::statusUpdate, this, &PlayerCore::statusUpdate);
+    connect(&device, &CdAudioControl::discChangedAtRest, this, &PlayerCore::wake);
 }
 
 PlayerCore::~PlayerCore() = default;
@@ -107,6 +108,60 @@ void PlayerCore::statusUpdate()
     }
     noteMode();
     m_sequencing->checkStop();
+    restIfStill();
+}
+
+bool PlayerCore::Snapshot::operator==(const Snapshot &other) const
+{
+    return state == other.state && program == other.program && fields == other.fields
+        && position == other.position && mode == other.mode && minimized == other.minimized;
+}
+
+PlayerCore::Snapshot PlayerCore::snapshot() const
+{
+    return {state,
+            programList,
+            {trackField.text(), elapsedField.text(), trackLengthField.text(), trackCountField.text(),
+             discLengthField.text()},
+            device.position(),
+            device.mode(),
+            m_view.isMinimized()};
+}
+
+void PlayerCore::allowRest() { m_restAllowed = true; }
+
+void PlayerCore::restIfStill()
+{
+    if (!m_restAllowed)
+        return;
+    Snapshot now = snapshot();
+    const bool still = now.mode != CdAudioControl::ModePlaying && m_lastSnapshot && *m_lastSnapshot == now;
+    m_lastSnapshot = std::move(now);
+    m_stillUpdates = still ? m_stillUpdates + 1 : 0;
+    if (m_stillUpdates >= kStillUpdatesBeforeRest)
+        rest();
+}
+
+void PlayerCore::rest()
+{
+    m_resting = true;
+    m_openIntervalAtRest = openTimer.interval();
+    openTimer.stop();
+    device.setResting(true);
+    emit rested();
+}
+
+void PlayerCore::wake()
+{
+    if (!m_resting)
+        return;
+    m_resting = false;
+    // Seen afresh: a whole open cycle runs before the next rest.
+    m_stillUpdates = 0;
+    m_lastSnapshot.reset();
+    device.setResting(false);
+    if (m_openIntervalAtRest > 0)
+        openTimer.setInterval(m_openIntervalAtRest);
 }
 
 void PlayerCore::readDevice()

@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class PlayerView;
 
@@ -74,8 +75,20 @@ public:
     void openDevice();
     void statusUpdate();
 
+    // Lets the core rest while it is still: once kStillUpdatesBeforeRest
+    // status updates in a row found the device not playing and changed
+    // nothing, neither the updates nor the open timer wake the player
+    // until wake(). The window wakes it whenever its event loop wakes for
+    // anything else (a key, a click, the desktop's media controls, a window
+    // shown or hidden); the device wakes it when a disc comes or goes.
+    void allowRest();
+    void wake();
+    bool isResting() const { return m_resting; }
+    static constexpr int kStillUpdatesBeforeRest = 2;
+
 signals:
     void commandSent(const QString &command);
+    void rested();
 
 private:
     void readDevice();
@@ -85,10 +98,30 @@ private:
     void writeMinimizedCaption();
     void noteMode();
 
+    // Everything a status update reads and writes: two alike in a row with
+    // the device not playing, and the next would change nothing either.
+    struct Snapshot {
+        PlayerState state;
+        ProgramList program;
+        QStringList fields;
+        qint32 position = 0;
+        qint32 mode = 0;
+        bool minimized = false;
+        bool operator==(const Snapshot &other) const;
+    };
+    Snapshot snapshot() const;
+    void restIfStill();
+    void rest();
+
     void onTrackFieldChange();
     void selectTrack();
     QString trackLengthText() const;
 
     PlayerView &m_view;
     std::unique_ptr<Sequencing> m_sequencing;
+    bool m_restAllowed = false;
+    bool m_resting = false;
+    int m_stillUpdates = 0;
+    std::optional<Snapshot> m_lastSnapshot;
+    int m_openIntervalAtRest = 0;
 };

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <tuple>
 
 // The player's intent and memory, with the names the rest of the player
 // uses. The device stays the authority on position, track and mode.
@@ -28,6 +29,14 @@ struct PlayerState {
     bool muted = false;         // the sound is off
     qint16 programDirection = 0;  // program step direction: 1 forward, 2 back
     qint16 discFrame = 1;         // phase 1..3 of the turning disc
+
+    auto tied() const
+    {
+        return std::tie(programReserved, playMode, savedLeftTwips, savedTopTwips, programIndex, playWanted,
+                        stoppedByUser, pausedByUser, appActive, repeatTrack, lastPlayedTrack, lastMode,
+                        deviceOpened, muted, programDirection, discFrame);
+    }
+    bool operator==(const PlayerState &other) const { return tied() == other.tied(); }
 };
 
 // The single digits the status update splits its texts into and the
@@ -88,6 +97,11 @@ public:
     {
         m_entries.clear();
         m_index = -1;
+    }
+
+    bool operator==(const ProgramList &other) const
+    {
+        return m_index == other.m_index && m_entries == other.m_entries;
     }
 
     int listIndex() const { return m_index; }

@@ -8,10 +8,13 @@
 #include "single_instance.h"
 #include "window_system.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDateTime>
 
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace {
 QStringList argumentList(int argc, char *argv[])
@@ -40,6 +43,31 @@ int answerCommandLine(const CommandLine &commandLine)
         break;
     }
     return commandLine.exitStatus();
+}
+// Between events nothing changes what the status update would show: the
+// player rests while still, and whatever ends a wait of its event loop
+// wakes it. Only a wait begun once the loop has finished what the update
+// that went to rest left queued (its drawing) counts.
+void wakeOnEvents(PlayerCore &core)
+{
+    struct Watch {
+        bool settled = false;  // the loop has done what the last update left
+        bool waiting = false;  // the loop waits while the core rests
+    };
+    core.allowRest();
+    auto watch = std::make_shared<Watch>();
+    auto *loop = QAbstractEventDispatcher::instance();
+    QObject::connect(&core, &PlayerCore::rested, &core, [watch] { watch->settled = true; }, Qt::QueuedConnection);
+    QObject::connect(loop, &QAbstractEventDispatcher::aboutToBlock, &core, [&core, watch] {
+        watch->settled = watch->settled && core.isResting();
+        watch->waiting = watch->settled;
+    });
+    QObject::connect(loop, &QAbstractEventDispatcher::awake, &core, [&core, watch] {
+        if (!std::exchange(watch->waiting, false))
+            return;
+        watch->settled = false;
+        core.wake();
+    });
 }
 }  // namespace
 
@@ -75,6 +103,7 @@ int main(int argc, char *argv[])
                       TitleCache(TitleCache::standardFolder(), [] { return QDateTime::currentMSecsSinceEpoch(); }),
                       SystemClock::instance());
     MainWindow form(device);
+    wakeOnEvents(form.core());
     form.showTitles(titles);
     MprisService mpris(form.core(), form.transport(), form);
     mpris.showTitles(titles);

@@ -78,6 +78,8 @@ private slots:
     void missingDiscIsOpenedAgainAndAgain();
     void captionOnlyWhileMinimizedWithADisc();
     void unloadSilencesAndStopsTheHeartbeat();
+    void restsWhileStillUntilWoken_data();
+    void restsWhileStillUntilWoken();
 
 private:
     QString m_disc;  // three tracks: 3 s, 4 s, 5 s
@@ -294,6 +296,45 @@ void TestPlayerCore::unloadSilencesAndStopsTheHeartbeat()
     QCOMPARE(rig.capture.frames(), heard);
     QVERIFY(rig.view.log.isEmpty());
     QCOMPARE(rig.core->openTimer.interval(), 0);
+}
+
+void TestPlayerCore::restsWhileStillUntilWoken_data()
+{
+    QTest::addColumn<bool>("withDisc");
+    QTest::addColumn<bool>("playing");
+    QTest::addColumn<bool>("rests");
+    QTest::newRow("stopped disc") << true << false << true;
+    QTest::newRow("no disc") << false << false << true;
+    QTest::newRow("playing") << true << true << false;
+}
+
+// Still means nothing an update reads or writes changed: resting, neither
+// the updates nor the open timer run until wake(); then both go on as before.
+void TestPlayerCore::restsWhileStillUntilWoken()
+{
+    QFETCH(bool, withDisc);
+    QFETCH(bool, playing);
+    QFETCH(bool, rests);
+    Rig rig(withDisc ? m_disc : scratchDir() + QStringLiteral("/never.cue"));
+    rig.core->allowRest();
+    rig.openDevice();
+    if (playing)
+        rig.core->command(QStringLiteral("play"));
+    for (int i = 0; i < 10 && !rig.core->isResting(); ++i)
+        rig.update();
+    QCOMPARE(rig.core->isResting(), rests);
+    if (!rests)
+        return;
+
+    const int opens = rig.opens();
+    rig.view.log.clear();
+    rig.clock.advance(5000);
+    QVERIFY2(rig.view.log.isEmpty() && rig.opens() == opens, "nothing runs at rest");
+
+    rig.core->wake();
+    rig.clock.advance(PlayerCore::kOpenRetryMs);
+    QVERIFY(rig.view.log.contains(QStringLiteral("checkStop")));
+    QCOMPARE(rig.opens() > opens, !withDisc);
 }
 
 QTEST_GUILESS_MAIN(TestPlayerCore)

@@ -161,6 +161,9 @@ public:
         while (roll >= chosen->weight)
             roll -= (chosen++)->weight;
         note(QString::fromLatin1(chosen->name));
+        // Every event reaches a resting player through its event loop, which wakes it.
+        if (m_form)
+            core().wake();
         chosen->run(*this);
         // Closed windows go now, as the event loop would take them.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -358,6 +361,7 @@ private:
         if (m_server)
             options.output = int(OutputKind::Auto);
         m_form = std::make_unique<MainWindow>(options);
+        m_form->core().allowRest();
         m_mpris = std::make_unique<MprisService>(m_form->core(), m_form->transport(), *m_form);
     }
 
