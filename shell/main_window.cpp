@@ -123,7 +123,13 @@ void MainWindow::showIdlePanel() { m_skin.showIdlePanel(); }
 
 bool MainWindow::isMinimized() const { return QWidget::isMinimized(); }
 
-void MainWindow::setCaption(const QString &caption) { setWindowTitle(caption); }
+// Qt hands every title to the window system, changed or not; the caption
+// changes once a second, the status update comes five times.
+void MainWindow::setCaption(const QString &caption)
+{
+    if (windowTitle() != caption)
+        setWindowTitle(caption);
+}
 
 // The first show resizes the window too, so the taskbar has the product
 // name from the start; while minimized the status update owns the caption.
