@@ -13,7 +13,7 @@ void ProblemReport::say(const QString &message)
     m_last = message;
     // File names can hold anything, a line end, an escape sequence or bytes
     // that are not UTF-8 included; what reaches the terminal is printable.
-    std::fprintf(stderr, "velor-cdplayer: %s\n", printableLine(message).toUtf8().constData());
+    std::fprintf(stderr, "%s%s\n", kPrefix, printableLine(message).toUtf8().constData());
     std::fflush(stderr);
 }
 

@@ -10,6 +10,10 @@
 // again only after something else was reported or it went away.
 class ProblemReport {
 public:
+    // What each line begins with, so that a line of a helper program can
+    // be said again as the player's own.
+    static constexpr char kPrefix[] = "velor-cdplayer: ";
+
     void say(const QString &message);
     void clear();
 

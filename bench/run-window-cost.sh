@@ -24,44 +24,20 @@ demo=$build/demo/velor-demo.cue
 seconds=${SECONDS_TO_PLAY:-30}
 runs=${RUNS:-5}
 display=${BENCH_DISPLAY:-:148}
-dir=$(mktemp -d)
-pids=()
-
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$dir"
-}
-trap cleanup EXIT
 
 # shellcheck source=bench/private-desktop.sh
 source "$here/private-desktop.sh"
+enter_private_home
 start_private_desktop "$display"
-
-# The player's own folders, so that a desktop's settings or a running
-# player of the same user stay out of it.
-export HOME=$dir/home XDG_RUNTIME_DIR=$dir/xdg
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-PULSE_RUNTIME_PATH=$dir/pa PULSE_STATE_PATH=$dir/pa pulseaudio -n --daemonize=no --exit-idle-time=-1 \
-  --disallow-exit --disable-shm=yes --log-level=error \
-  -L "module-null-sink sink_name=velor_null rate=44100 format=s16le channels=2" \
-  -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/pa/native" </dev/null >"$dir/pulseaudio.log" 2>&1 &
-server=$!; pids+=("$server")
-export PULSE_SERVER=unix:$dir/pa/native
-for _ in $(seq 100); do timeout 5 pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+start_private_pulse "$dir/pa"
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 per_minute() { awk -v t="$1" -v k="$ticks" -v s="$seconds" 'BEGIN { printf "%.3f", t / k * 60 / s }'; }
 
 echo "== exec -> window mapped, ms (median of $runs)"
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-startup() {  # name, command...
-  local name=$1; shift
-  for _ in $(seq "$runs"); do "$build/bench/time_to_window" "$@"; sleep 0.3; done | median | xargs printf "%-16s %s\n" "$name"
-}
-startup "bare Qt window" "$build/bench/bare_window"
-startup velor-cdplayer "$player" --device "$demo"
+printf "%-16s %s\n" "bare Qt window" "$(window_start_median "$runs" "$build/bench/time_to_window" "$build/bench/bare_window")"
+printf "%-16s %s\n" velor-cdplayer "$(window_start_median "$runs" "$build/bench/time_to_window" "$player" --device "$demo")"
 
 # The player's threads: id, name, context switches, CPU ticks.
 threads() {

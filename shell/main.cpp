@@ -101,7 +101,7 @@ int main(int argc, char *argv[])
     device.device = commandLine.device;
     DiscTitles titles(titleServers(commandLine.titleServers),
                       TitleCache(TitleCache::standardFolder(), [] { return QDateTime::currentMSecsSinceEpoch(); }),
-                      SystemClock::instance());
+                      SystemClock::instance(), LookupHelper::installedProgram());
     MainWindow form(device);
     wakeOnEvents(form.core());
     form.showTitles(titles);

@@ -5,17 +5,11 @@
 
 #include <QUrl>
 
-DiscTitles::DiscTitles(const TitleServers &servers, const TitleCache &cache, Clock *clock, QObject *parent)
-    : QObject(parent), m_cache(cache), m_lookup(servers, clock)
+DiscTitles::DiscTitles(const TitleServers &servers, const TitleCache &cache, Clock *clock, const QString &helper,
+                       QObject *parent)
+    : QObject(parent), m_servers(servers), m_cache(cache), m_helper(helper, clock)
 {
-    connect(&m_lookup, &TitleLookup::titlesFound, this, &DiscTitles::onTitlesFound);
-    connect(&m_lookup, &TitleLookup::coverFound, this, &DiscTitles::onCover);
-    connect(&m_lookup, &TitleLookup::coverAbsent, this,
-            [this](const QString &discId) { rememberCover(discId, CachedTitles::Cover::Absent); });
-    connect(&m_lookup, &TitleLookup::discUnknown, this, [this](const QString &discId) {
-        if (discId == m_identity.id)
-            m_cache.store(discId, {CachedTitles::Kind::Miss, {}, CachedTitles::Cover::Unknown});
-    });
+    connect(&m_helper, &LookupHelper::recordRead, this, &DiscTitles::onRecord);
 }
 
 void DiscTitles::follow(const std::shared_ptr<const DiscToc> &toc)
@@ -30,7 +24,7 @@ void DiscTitles::follow(const std::shared_ptr<const DiscToc> &toc)
     const bool newDisc = identity.id != m_identity.id;
     m_own = own;
     if (newDisc) {
-        m_lookup.cancel();
+        m_helper.stop();
         m_identity = identity;
         m_found = {};
         showCached();
@@ -39,16 +33,24 @@ void DiscTitles::follow(const std::shared_ptr<const DiscToc> &toc)
 }
 
 // What the cache knows is shown at once; the network is asked only for
-// what it lacks.
+// what it lacks, and not at all offline.
 void DiscTitles::showCached()
 {
     if (m_identity.isEmpty())
         return;
     m_found = m_cache.read(m_identity.id);
-    if (m_found.kind == CachedTitles::Kind::Nothing)
-        m_lookup.lookUp(m_identity, m_toc->firstNumber(), m_toc->lastAudio()->number - m_toc->firstNumber() + 1);
-    else if (m_found.kind == CachedTitles::Kind::Found && m_found.cover == CachedTitles::Cover::Unknown)
-        m_lookup.lookUpCover(m_identity.id, m_found.release.releaseId);
+    const bool lacking = m_found.kind == CachedTitles::Kind::Nothing
+        || (m_found.kind == CachedTitles::Kind::Found && m_found.cover == CachedTitles::Cover::Unknown);
+    if (lacking && !m_servers.offline)
+        m_helper.start(helperArguments());
+}
+
+QStringList DiscTitles::helperArguments() const
+{
+    return {QStringLiteral("--cache"), m_cache.folder(),
+            QStringLiteral("--musicbrainz-server"), m_servers.musicBrainz.toString(QUrl::FullyEncoded),
+            QStringLiteral("--coverart-server"), m_servers.coverArt.toString(QUrl::FullyEncoded),
+            m_identity.id, m_identity.toc};
 }
 
 // The disc's own text (CD-Text, a sheet's lines) is what its maker wrote
@@ -62,27 +64,16 @@ QString DiscTitles::coverUrl() const
     return QUrl::fromLocalFile(m_cache.coverPath(m_identity.id)).toString();
 }
 
-void DiscTitles::onTitlesFound(const QString &discId, const FoundRelease &release)
+// Titles found, and a cover stored, are news; a miss or a cover that is
+// not there changes nothing shown.
+void DiscTitles::onRecord(const QByteArray &record)
 {
-    if (discId != m_identity.id)
+    const CachedTitles found = m_cache.fromRecord(m_identity.id, record);
+    if (found.kind == CachedTitles::Kind::Nothing)
         return;
-    m_found = {CachedTitles::Kind::Found, release, CachedTitles::Cover::Unknown};
-    m_cache.store(discId, m_found);
-    emit changed();
-}
-
-void DiscTitles::onCover(const QString &discId, const QByteArray &image)
-{
-    if (discId == m_identity.id && m_cache.storeCover(discId, image))
-        rememberCover(discId, CachedTitles::Cover::Stored);
-}
-
-void DiscTitles::rememberCover(const QString &discId, CachedTitles::Cover cover)
-{
-    if (discId != m_identity.id || m_found.kind != CachedTitles::Kind::Found)
-        return;
-    m_found.cover = cover;
-    m_cache.store(discId, m_found);
-    if (cover == CachedTitles::Cover::Stored)
+    const bool news = found.kind == CachedTitles::Kind::Found
+        && (m_found.kind != CachedTitles::Kind::Found || found.cover != m_found.cover);
+    m_found = found;
+    if (news)
         emit changed();
 }

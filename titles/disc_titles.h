@@ -2,14 +2,16 @@
 #pragma once
 
 // titles/: a disc's titles and cover from MusicBrainz. The disc ID
-// (libdiscid), the look-up on the event loop (Qt Network), the choice among
-// releases, the cache that keeps them for offline play, and the merge with
-// the disc's own CD-Text. Uses disc/ and base/ only; knows nothing of the
-// player's state or of any window.
+// (libdiscid), the cache that keeps them for offline play, the merge with
+// the disc's own CD-Text, and the look-up helper that asks the network for
+// what the cache lacks (lookup/, a program of its own, so that no network
+// stack loads into the player). Uses disc/ and base/ only; knows nothing
+// of the player's state or of any window.
 
 #include "disc_id.h"
+#include "lookup_helper.h"
 #include "title_cache.h"
-#include "title_lookup.h"
+#include "title_servers.h"
 
 #include <QObject>
 
@@ -23,7 +25,9 @@ class DiscToc;
 class DiscTitles : public QObject {
     Q_OBJECT
 public:
-    DiscTitles(const TitleServers &servers, const TitleCache &cache, Clock *clock, QObject *parent = nullptr);
+    // helper: the look-up program (LookupHelper::installedProgram()).
+    DiscTitles(const TitleServers &servers, const TitleCache &cache, Clock *clock, const QString &helper,
+               QObject *parent = nullptr);
 
     // Called with the device's table of contents at each status update;
     // cheap when the disc is the same.
@@ -37,6 +41,8 @@ public:
     // The cover as a file:// URL, empty without one.
     QString coverUrl() const;
     const DiscIdentity &identity() const { return m_identity; }
+    // Whether the look-up helper runs (or waits to).
+    bool lookingUp() const { return m_helper.busy(); }
 
 signals:
     // The titles or the cover changed.
@@ -44,12 +50,12 @@ signals:
 
 private:
     void showCached();
-    void onTitlesFound(const QString &discId, const FoundRelease &release);
-    void onCover(const QString &discId, const QByteArray &image);
-    void rememberCover(const QString &discId, CachedTitles::Cover cover);
+    QStringList helperArguments() const;
+    void onRecord(const QByteArray &record);
 
+    TitleServers m_servers;
     TitleCache m_cache;
-    TitleLookup m_lookup;
+    LookupHelper m_helper;
     std::shared_ptr<const DiscToc> m_toc;
     DiscIdentity m_identity;
     DiscText m_own;

@@ -87,8 +87,19 @@ CachedTitles TitleCache::read(const QString &discId) const
     QFile file(recordPath(discId));
     if (file.fileName().isEmpty() || file.size() > kMaxRecordBytes || !file.open(QIODevice::ReadOnly))
         return {};
-    const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
-    if (json.isEmpty())
+    return fromRecord(discId, file.readAll());
+}
+
+QByteArray TitleCache::record(const CachedTitles &titles) const
+{
+    return QJsonDocument(recordJson(titles, m_wallClockMs())).toJson(QJsonDocument::Compact);
+}
+
+CachedTitles TitleCache::fromRecord(const QString &discId, const QByteArray &record) const
+{
+    const QJsonObject json = QJsonDocument::fromJson(record).object();
+    // A record always says when it was stored; JSON without that is not one.
+    if (!json[QLatin1String("stored")].isDouble() || recordPath(discId).isEmpty())
         return {};
     CachedTitles titles = recordFrom(json);
     const qint64 age = m_wallClockMs() - qint64(json[QLatin1String("stored")].toDouble());
@@ -102,8 +113,7 @@ CachedTitles TitleCache::read(const QString &discId) const
 bool TitleCache::store(const QString &discId, const CachedTitles &titles)
 {
     const QString path = recordPath(discId);
-    return !path.isEmpty()
-        && writeWhole(path, QJsonDocument(recordJson(titles, m_wallClockMs())).toJson(QJsonDocument::Compact));
+    return !path.isEmpty() && writeWhole(path, record(titles));
 }
 
 bool TitleCache::storeCover(const QString &discId, const QByteArray &image)

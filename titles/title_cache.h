@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "release_choice.h"
+#include "found_release.h"
 
 #include <QString>
 
@@ -27,10 +27,16 @@ public:
     TitleCache(const QString &folder, std::function<qint64()> wallClockMs);
 
     CachedTitles read(const QString &discId) const;
+    // A disc's record as it is kept, one line of JSON, and back: the
+    // look-up helper hands over what it stored this way, so the titles
+    // are shown even where the folder cannot be written.
+    QByteArray record(const CachedTitles &titles) const;
+    CachedTitles fromRecord(const QString &discId, const QByteArray &record) const;
     // False when the file could not be written; the titles are still shown.
     bool store(const QString &discId, const CachedTitles &titles);
     bool storeCover(const QString &discId, const QByteArray &image);
     QString coverPath(const QString &discId) const;
+    const QString &folder() const { return m_folder; }
 
     // The user's cache folder for the player.
     static QString standardFolder();

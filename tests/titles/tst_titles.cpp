@@ -5,7 +5,9 @@
 #include "clock.h"
 #include "disc_titles.h"
 #include "disc_toc.h"
+#include "lookup_protocol.h"
 #include "stderr_capture.h"
+#include "title_lookup.h"
 #include "title_server.h"
 #include "title_text.h"
 
@@ -38,6 +40,16 @@ private slots:
     void everyAnswerEndsTheLookUp_data();
     void everyAnswerEndsTheLookUp();
     void cacheKeepsTitlesWithoutTheServer();
+    void helperRunsOnlyForWhatTheCacheLacks_data();
+    void helperRunsOnlyForWhatTheCacheLacks();
+    void helperTroubleIsSaidOnce_data();
+    void helperTroubleIsSaidOnce();
+
+private:
+    // A stand-in for the look-up helper: a shell script that first leaves
+    // a mark beside itself, then runs body.
+    QString helperScript(const QByteArray &body);
+    QTemporaryDir m_scripts;
 };
 
 // Expected IDs: the disc ID algorithm of the MusicBrainz documentation
@@ -159,14 +171,14 @@ void TitlesTest::cacheKeepsTitlesWithoutTheServer()
     const auto demo = std::make_shared<const DiscToc>(withText);
     const auto unknown = std::make_shared<const DiscToc>(DiscToc({{1, 0, 30000, true}}));
     {
-        DiscTitles first(servers, cache, &clock);
+        DiscTitles first(servers, cache, &clock, VELOR_LOOKUP_HELPER);
         first.follow(demo);
         QTRY_VERIFY(!first.coverUrl().isEmpty());
     }
     TitleCache(cache).store(discIdentity(*unknown).id, {CachedTitles::Kind::Miss, {}, CachedTitles::Cover::Unknown});
     const int asked = server.paths.size();
     server.close();
-    DiscTitles later(servers, cache, &clock);
+    DiscTitles later(servers, cache, &clock, VELOR_LOOKUP_HELPER);
     later.follow(demo);
     QCOMPARE(later.text().album, (DiscText::Entry{"朝の音", "自分"}));
     QCOMPARE(trackLine(2, later.text()), QStringLiteral("02 二番目 — Velor Ensemble"));
@@ -175,6 +187,94 @@ void TitlesTest::cacheKeepsTitlesWithoutTheServer()
     QCOMPARE(server.paths.size(), asked);
     wallMs += TitleCache::kMissKeptMs;
     QCOMPARE(cache.read(discIdentity(*unknown).id).kind, CachedTitles::Kind::Nothing);
+}
+
+QString TitlesTest::helperScript(const QByteArray &body)
+{
+    const QString path = m_scripts.filePath(QString::number(QDateTime::currentMSecsSinceEpoch()) + QTest::currentDataTag());
+    QFile script(path);
+    script.open(QIODevice::WriteOnly);
+    script.write("#!/bin/sh\n: > \"$0.ran\"\n" + body + "\n");
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    return path;
+}
+
+void TitlesTest::helperRunsOnlyForWhatTheCacheLacks_data()
+{
+    QTest::addColumn<QByteArray>("record");  // in the cache beforehand; empty: none
+    QTest::addColumn<bool>("offline");
+    QTest::addColumn<bool>("runs");
+    const QByteArray titles = R"({"stored":1e12,"release":"first","album":{"title":"朝の音"},"cover":)";
+    QTest::newRow("nothing cached") << QByteArray() << false << true;
+    QTest::newRow("nothing cached, offline") << QByteArray() << true << false;
+    QTest::newRow("titles and cover") << titles + R"("stored"})" << false << false;
+    QTest::newRow("titles, no cover") << titles + R"("absent"})" << false << false;
+    QTest::newRow("titles, cover not asked") << titles + R"("unknown"})" << false << true;
+    QTest::newRow("titles, cover not asked, offline") << titles + R"("unknown"})" << true << false;
+    QTest::newRow("unknown today") << QByteArray(R"({"stored":1e12,"miss":true})") << false << false;
+    QTest::newRow("damaged record") << QByteArray(R"({"stored":1e12,"alb)") << false << true;
+}
+
+void TitlesTest::helperRunsOnlyForWhatTheCacheLacks()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(bool, offline);
+    QFETCH(bool, runs);
+    QTemporaryDir folder;
+    const TitleCache cache(folder.path(), [] { return qint64(1e12); });
+    QDir(folder.path()).mkpath("covers");
+    QFile(cache.coverPath(kDemoDiscId)).open(QIODevice::WriteOnly);
+    if (!record.isEmpty()) {
+        QDir(folder.path()).mkpath("titles");
+        QFile file(folder.filePath("titles/" + kDemoDiscId + ".json"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(record) == record.size());
+    }
+    const QString helper = helperScript("exit 0");
+    ManualClock clock;
+    DiscTitles titles({QUrl("http://127.0.0.1:9"), QUrl("http://127.0.0.1:9"), offline}, cache, &clock, helper);
+    titles.follow(std::make_shared<const DiscToc>(demoToc()));
+    QTRY_VERIFY(!titles.lookingUp());
+    QCOMPARE(QFile::exists(helper + ".ran"), runs);
+}
+
+void TitlesTest::helperTroubleIsSaidOnce_data()
+{
+    QTest::addColumn<QByteArray>("body");  // empty: no helper at all
+    QTest::addColumn<QString>("said");     // what stderr says, once; empty: nothing
+    QTest::addColumn<qint64>("waitMs");    // how long the clock runs once it started
+    const QString reached = "no titles from https://musicbrainz.org: it could not be reached (Host musicbrainz.org not found)";
+    QTest::newRow("missing") << QByteArray() << "could not be started" << 0LL;
+    QTest::newRow("crashes") << QByteArray("kill -SEGV $$") << "crashed" << 0LL;
+    QTest::newRow("fails") << QByteArray("exit 3") << "ended with status 3" << 0LL;
+    QTest::newRow("hangs") << QByteArray("exec sleep 600") << "did not end within 160 s" << kLookupBoundMs + LookupHelper::kGraceMs;
+    QTest::newRow("says why") << "echo 'velor-cdplayer: " + reached.toUtf8() + "' >&2; exit 1" << reached << 0LL;
+    QTest::newRow("garbled record") << QByteArray(R"(echo '{"stored":1e12,"alb')") << QString() << 0LL;
+}
+
+// Two discs, the same trouble with each: the player plays on and says it
+// once.
+void TitlesTest::helperTroubleIsSaidOnce()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, said);
+    QFETCH(qint64, waitMs);
+    QTemporaryDir folder;
+    const QString helper = body.isEmpty() ? folder.filePath("no-such-helper") : helperScript(body);
+    ManualClock clock;
+    DiscTitles titles({QUrl("http://127.0.0.1:9"), QUrl("http://127.0.0.1:9"), false},
+                      TitleCache(folder.path(), [] { return qint64(1e12); }), &clock, helper);
+    StderrCapture stderrText;
+    for (const DiscToc &toc : {demoToc(), tocOf({0, 30000})}) {
+        titles.follow(std::make_shared<const DiscToc>(toc));
+        clock.advance(LookupHelper::kStartSpacingMs);
+        QTRY_VERIFY(!titles.lookingUp() || QFile::exists(helper + ".ran"));
+        QFile::remove(helper + ".ran");
+        clock.advance(waitMs);
+        QTRY_VERIFY(!titles.lookingUp());
+        QCOMPARE(titles.text().album.title, QString());
+    }
+    const QString text = QString::fromUtf8(stderrText.text());
+    QVERIFY2(text.contains(said) && text.count(QLatin1Char(10)) == int(!said.isEmpty()), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TitlesTest)

@@ -52,6 +52,8 @@ signals:
     void discUnknown(const QString &discId);
     void coverFound(const QString &discId, const QByteArray &image);
     void coverAbsent(const QString &discId);
+    // The look-up is over, with or without an answer.
+    void ended();
 
 private:
     enum class Step { None, ById, ByToc, Cover };
@@ -67,6 +69,7 @@ private:
     void handleCover(int status, const QByteArray &body);
     bool retryLater(const QNetworkReply &reply, int status);
     void fail(const QString &why);
+    void finish();
     void dropReply();
 
     TitleServers m_servers;

@@ -217,7 +217,7 @@ void TitleLookup::handleTitles(int status, const QByteArray &body)
             return go(Step::ByToc);
         m_step = Step::None;
         emit discUnknown(m_disc.id);
-        return;
+        return finish();
     case ReleaseAnswer::Kind::Found:
         const quint64 lookup = m_lookups;
         emit titlesFound(m_disc.id, answer.release);
@@ -237,6 +237,13 @@ void TitleLookup::handleCover(int status, const QByteArray &body)
         emit coverAbsent(m_disc.id);
     else
         emit coverFound(m_disc.id, body);
+    finish();
+}
+
+void TitleLookup::finish()
+{
+    m_step = Step::None;
+    emit ended();
 }
 
 void TitleLookup::fail(const QString &why)
@@ -246,4 +253,5 @@ void TitleLookup::fail(const QString &why)
     m_report.say(QStringLiteral("no %1 from %2: it %3")
                      .arg(cover ? QStringLiteral("cover") : QStringLiteral("titles"),
                           (cover ? m_servers.coverArt : m_servers.musicBrainz).toDisplayString(), why));
+    finish();
 }
