@@ -28,13 +28,16 @@ enter_private_home() {
 }
 
 # A PulseAudio with a null sink at 44.1 kHz, its socket and state in the
-# folder given; sets server to its process id and PULSE_SERVER to it.
+# folder given; sets server to its process id and PULSE_SERVER to it. As on
+# a desktop, clients hand it their sound in shared memory and a sink that
+# nobody plays to is suspended after five seconds.
 start_private_pulse() {  # folder
   mkdir -p "$1"
   PULSE_RUNTIME_PATH=$1 PULSE_STATE_PATH=$1 pulseaudio -n --daemonize=no --exit-idle-time=-1 \
-    --disallow-exit --disable-shm=yes --log-level=error \
+    --disallow-exit --log-level=error \
     -L "module-null-sink sink_name=velor_null rate=44100 format=s16le channels=2" \
-    -L "module-native-protocol-unix auth-anonymous=1 socket=$1/native" </dev/null >"$1/pulseaudio.log" 2>&1 &
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$1/native" \
+    -L module-suspend-on-idle </dev/null >"$1/pulseaudio.log" 2>&1 &
   server=$!; pids+=("$server")
   export PULSE_SERVER=unix:$1/native
   for _ in $(seq 100); do timeout 5 pactl info >/dev/null 2>&1 && break; sleep 0.1; done

@@ -11,11 +11,16 @@
 #     pacat (the floor) and, where installed, the image through mpv;
 #  3. idle with no disc and with a stopped disc: CPU and wake-ups per
 #     second of each of the player's threads (voluntary and involuntary
-#     context switches from /proc/PID/task/TID/status);
+#     context switches from /proc/PID/task/TID/status), in the steady
+#     state from IDLE_SETTLE seconds (default 15) after the window shows:
+#     the stream joined ahead of the first play is fed silence for ten
+#     seconds before it is corked;
 #  4. the player's resident memory while it plays.
+# The desktop has a session bus of its own, and its sound server takes
+# sound in shared memory and suspends an idle sink, as a desktop's does.
 # SECONDS_TO_PLAY (default 30) per measurement; RUNS (default 5).
 # Needs: a build (default build/), Xvfb, openbox, xdotool, xmessage
-# (x11-utils), pulseaudio, pulseaudio-utils; mpv is optional.
+# (x11-utils), pulseaudio, pulseaudio-utils, dbus-daemon; mpv is optional.
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 build=$(realpath "${1:-build}")
@@ -24,6 +29,11 @@ demo=$build/demo/velor-demo.cue
 seconds=${SECONDS_TO_PLAY:-30}
 runs=${RUNS:-5}
 display=${BENCH_DISPLAY:-:148}
+idle_settle=${IDLE_SETTLE:-15}
+
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${IN_OWN_SESSION:-}" ]; then
+  exec env IN_OWN_SESSION=1 dbus-run-session -- "$0" "$@"
+fi
 
 # shellcheck source=bench/private-desktop.sh
 source "$here/private-desktop.sh"
@@ -82,6 +92,7 @@ xdotool mousemove --window "$window" 184 123 click 1
 sleep 1
 measure "player, window shown" "$player_pid"
 rss=$(awk '/VmRSS/ {print $2}' "/proc/$player_pid/status")
+wakeups "$player_pid" 10
 xdotool windowminimize --sync "$window"
 measure "player, minimized" "$player_pid"
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowmap --sync "$window"
@@ -112,16 +123,17 @@ else
 fi
 
 echo
-echo "== Idle, window shown ($seconds s each)"
+echo "== Idle, window shown ($seconds s each, from $idle_settle s after the window)"
 printf "%-22s %7s %7s %7s %7s\n" "" own server X whole
-start_player --device "$dir/no-such-disc.cue"
-measure "no disc" "$player_pid"
-wakeups "$player_pid" 10
-stop_player
-start_player --device "$demo"
-measure "stopped disc" "$player_pid"
-wakeups "$player_pid" 10
-stop_player
+idle() {  # name, device
+  start_player --device "$2"
+  sleep "$idle_settle"
+  measure "$1" "$player_pid"
+  wakeups "$player_pid" 20
+  stop_player
+}
+idle "no disc" "$dir/no-such-disc.cue"
+idle "stopped disc" "$demo"
 
 echo
 echo "== Resident memory while playing: $((rss / 1024)) MiB ($rss KiB)"
