@@ -5,6 +5,7 @@
 #include "file_names.h"
 #include "main_window.h"
 #include "mpris_service.h"
+#include "session_end.h"
 #include "single_instance.h"
 #include "window_system.h"
 
@@ -108,6 +109,10 @@ int main(int argc, char *argv[])
     MprisService mpris(form.core(), form.transport(), form);
     mpris.showTitles(titles);
     mpris.registerOn(QDBusConnection::sessionBus());
+    const SessionEnd sessionEnd([&form] {
+        form.exitPlayer();
+        QApplication::quit();  // with the program editor or another window still open too
+    });
     const int status = app.exec();
     // Neither the next start nor the end of this one waits for the device.
     instance.release();

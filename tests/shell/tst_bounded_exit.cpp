@@ -3,7 +3,8 @@
 // are stuck in: a sound server frozen in the middle of play; a disc image
 // whose data is a FIFO nobody writes, or a FIFO given as the drive (which
 // the player refuses without opening, or else waits on). The lock is let
-// go, so the next start is not turned away.
+// go, so the next start is not turned away. The desktop's SIGTERM at a
+// log-out ends it the same way.
 #include "disc_rig.h"
 #include "needed_tools.h"
 #include "private_pulse.h"
@@ -61,7 +62,7 @@ private slots:
 
 private:
     void startPlayer(const QString &device, const QProcessEnvironment &env);
-    void exitAndExpectGone();
+    void exitAndExpectGone(bool bySignal = false);
     QString lockPath() const { return m_runtime->path() + QStringLiteral("/velor-cdplayer.lock"); }
 
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -101,10 +102,13 @@ void TestBoundedExit::startPlayer(const QString &device, const QProcessEnvironme
     QVERIFY2(!m_window.isEmpty(), "the player shows its window");
 }
 
-void TestBoundedExit::exitAndExpectGone()
+void TestBoundedExit::exitAndExpectGone(bool bySignal)
 {
-    QVERIFY(clickInWindow(m_window, kExitX, kExitY));
-    QVERIFY2(m_player.waitForFinished(kGiveUpMs), "the player ends after the exit button");
+    if (bySignal)
+        m_player.terminate();
+    else
+        QVERIFY(clickInWindow(m_window, kExitX, kExitY));
+    QVERIFY2(m_player.waitForFinished(kGiveUpMs), "the player ends after the exit button or SIGTERM");
     QCOMPARE(m_player.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_player.exitCode(), 0);
     QVERIFY2(!QFile::exists(lockPath()), "the lock is let go");
@@ -113,6 +117,7 @@ void TestBoundedExit::exitAndExpectGone()
 void TestBoundedExit::exitDoesNotWaitForAFifo_data()
 {
     QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("bySignal");
     const QString fifo = scratchDir() + QStringLiteral("/nobody-writes.bin");
     QFile::remove(fifo);
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
@@ -120,13 +125,15 @@ void TestBoundedExit::exitDoesNotWaitForAFifo_data()
     QFile sheet(cue);
     QVERIFY(sheet.open(QIODevice::WriteOnly));
     sheet.write("FILE \"nobody-writes.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
-    QTest::newRow("cue whose data file is a FIFO") << cue;
-    QTest::newRow("FIFO as the drive") << fifo;
+    QTest::newRow("cue whose data file is a FIFO") << cue << false;
+    QTest::newRow("FIFO as the drive") << fifo << false;
+    QTest::newRow("FIFO as the drive, SIGTERM") << fifo << true;
 }
 
 void TestBoundedExit::exitDoesNotWaitForAFifo()
 {
     QFETCH(QString, device);
+    QFETCH(bool, bySignal);
     PrivatePulse none;  // never started: no sound server to wait for either
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PULSE_SERVER"), none.server());
@@ -138,7 +145,7 @@ void TestBoundedExit::exitDoesNotWaitForAFifo()
                  return blockedOpeningFifo(m_player.processId()) || said.contains(fifoName);
              }, kGiveUpMs),
              "the player either waits on the FIFO or refuses it");
-    exitAndExpectGone();
+    exitAndExpectGone(bySignal);
 }
 
 void TestBoundedExit::exitDoesNotWaitForAFrozenSoundServer()
