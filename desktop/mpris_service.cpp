@@ -68,11 +68,28 @@ QVariantMap MprisService::changingProperties() const
     return map;
 }
 
+bool MprisService::Sources::operator==(const Sources &other) const
+{
+    return track == other.track && mode == other.mode && toc == other.toc && volume == other.volume
+        && playMode == other.playMode && playWanted == other.playWanted && pausedByUser == other.pausedByUser
+        && programReserved == other.programReserved && program == other.program;
+}
+
+MprisService::Sources MprisService::sources() const
+{
+    const PlayerState &state = m_core.state;
+    return {m_core.trackField.text(), m_core.device.mode(), m_core.device.toc().get(), m_core.device.volume(),
+            state.playMode, state.playWanted, state.pausedByUser, state.programReserved, m_core.programList};
+}
+
 void MprisService::afterStatusUpdate()
 {
     if (!m_bus.isConnected())
         return;
-    announcePropertyChanges();
+    if (Sources now = sources(); !m_announcedFrom || !(*m_announcedFrom == now)) {
+        m_announcedFrom = std::move(now);
+        announcePropertyChanges();
+    }
 
     const int track = m_playback.currentTrack();
     const qint64 position = m_playback.positionUs();

@@ -7,11 +7,14 @@
 // reaches through MprisTargets.
 
 #include "mpris_playback.h"
+#include "player_state.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QObject>
 #include <QVariantMap>
+
+#include <optional>
 
 class DiscTitles;
 class MprisPlayer;
@@ -43,6 +46,22 @@ public:
     QVariantMap changingProperties() const;
 
 private:
+    // What the announced properties are read from. Reading them all costs
+    // more than the rest of a status update, and most updates change none
+    // of them: the elapsed time is not among them, as MPRIS announces no
+    // position.
+    struct Sources {
+        QString track;
+        qint32 mode = 0;
+        const void *toc = nullptr;
+        double volume = 0;
+        qint16 playMode = 0;
+        bool playWanted = false, pausedByUser = false, programReserved = false;
+        ProgramList program;
+        bool operator==(const Sources &other) const;
+    };
+    Sources sources() const;
+
     void afterStatusUpdate();
     void announcePropertyChanges();
     void announceChanges(const QVariantMap &changed);
@@ -52,6 +71,7 @@ private:
     MprisPlayer *m_player;
     QDBusConnection m_bus;
     QVariantMap m_announced;
+    std::optional<Sources> m_announcedFrom;
     int m_lastTrack = 0;
     qint64 m_lastPositionUs = 0;
 };
