@@ -7,7 +7,6 @@
 #include "mpris_service.h"
 #include "session_end.h"
 #include "single_instance.h"
-#include "skin_pictures.h"
 #include "window_system.h"
 
 #include <QAbstractEventDispatcher>
@@ -79,7 +78,6 @@ int main(int argc, char *argv[])
     if (const int status = answerCommandLine(commandLine); status >= 0)
         return status;
 
-    decodeSkinPicturesAhead();
     SingleInstance::catchRuntimeFolderWarnings();
     preferX11ThenWayland();
     repaintWithoutSharedMemory();
