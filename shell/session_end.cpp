@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <ctime>
 #include <utility>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,19 +12,31 @@
 namespace {
 
 int signalSockets[2] = {-1, -1};  // written by the handler, read on the event loop
-volatile std::sig_atomic_t signalled = 0;
+// When the first signal came, in monotonic seconds; 0 before.
+volatile std::sig_atomic_t firstSignalAt = 0;
+// A signal this long after the first finds the player deaf (its event loop
+// stuck) and ends it the default way; sooner, it is the same request again
+// (timeout(1) and a terminal signal the process and its group both).
+constexpr long kDeafAfterSeconds = 2;
 
-// Only a byte is written: nothing else is safe in a signal handler. A
-// second signal finds the player deaf (its event loop stuck) and ends it
-// the default way.
+long monotonicSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);  // safe in a signal handler, as write() is
+    return long(now.tv_sec) + 1;
+}
+
 void onEndSignal(int signal)
 {
-    if (signalled) {
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
+    const long now = monotonicSeconds();
+    if (firstSignalAt != 0) {
+        if (now - firstSignalAt >= kDeafAfterSeconds) {
+            std::signal(signal, SIG_DFL);
+            std::raise(signal);
+        }
         return;
     }
-    signalled = 1;
+    firstSignalAt = std::sig_atomic_t(now);
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &byte, 1);
 }
