@@ -15,6 +15,23 @@ start_private_desktop() {  # display
   export QT_QPA_PLATFORM=xcb
 }
 
+# Runs the calling script again inside a session bus of its own, as a
+# desktop's programs have one.
+run_in_own_session() {  # the script, its arguments
+  if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${IN_OWN_SESSION:-}" ]; then
+    exec env IN_OWN_SESSION=1 dbus-run-session -- "$@"
+  fi
+}
+
+# A home, an X desktop (on the given display) and a sound server of the
+# benchmark's own: enter_private_home, start_private_desktop and
+# start_private_pulse.
+start_private_session() {  # display
+  enter_private_home
+  start_private_desktop "$1"
+  start_private_pulse "$dir/pa"
+}
+
 # A scratch folder (dir) holding the player's own home, cache, settings and
 # runtime folders, so that a desktop's settings or a running player of the
 # same user stay out of it; at exit what pids holds is ended and the folder

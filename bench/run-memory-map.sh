@@ -20,15 +20,10 @@ display=${BENCH_DISPLAY:-:160}
 settle=${SETTLE:-6}
 starts=${STARTS:-7}
 
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${IN_OWN_SESSION:-}" ]; then
-  exec env IN_OWN_SESSION=1 dbus-run-session -- "$0" "$@"
-fi
-
 # shellcheck source=bench/private-desktop.sh
 source "$here/private-desktop.sh"
-enter_private_home
-start_private_desktop "$display"
-start_private_pulse "$dir/pa"
+run_in_own_session "$0" "$@"
+start_private_session "$display"
 
 # shellcheck disable=SC2086
 "$player" ${OPTIONS:-} --device "$demo" >"$dir/player.log" 2>&1 &

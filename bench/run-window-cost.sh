@@ -31,15 +31,10 @@ runs=${RUNS:-5}
 display=${BENCH_DISPLAY:-:148}
 idle_settle=${IDLE_SETTLE:-15}
 
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${IN_OWN_SESSION:-}" ]; then
-  exec env IN_OWN_SESSION=1 dbus-run-session -- "$0" "$@"
-fi
-
 # shellcheck source=bench/private-desktop.sh
 source "$here/private-desktop.sh"
-enter_private_home
-start_private_desktop "$display"
-start_private_pulse "$dir/pa"
+run_in_own_session "$0" "$@"
+start_private_session "$display"
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }

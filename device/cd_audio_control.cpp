@@ -35,19 +35,19 @@ CdAudioControl::CdAudioControl(const Options &options, QObject *parent)
     config.capture = options.capture;
     config.drive = options.drive;
     config.discThread = options.discThread;
+    // What the worker threads report is handed to this object's thread; on
+    // a manual clock everything already runs on it.
     const bool synchronous = m_clock->isManual();
-    config.discChanged = [this, synchronous] {
-        if (synchronous)
-            onDiscChanged();
-        else
-            QMetaObject::invokeMethod(this, [this] { onDiscChanged(); }, Qt::QueuedConnection);
+    const auto onThisThread = [this, synchronous](void (CdAudioControl::*handler)()) {
+        return [this, synchronous, handler] {
+            if (synchronous)
+                (this->*handler)();
+            else
+                QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection);
+        };
     };
-    m_engine = std::make_unique<PlaybackEngine>(config, [this, synchronous] {
-        if (synchronous)
-            onBoundary();
-        else
-            QMetaObject::invokeMethod(this, [this] { onBoundary(); }, Qt::QueuedConnection);
-    });
+    config.discChanged = onThisThread(&CdAudioControl::onDiscChanged);
+    m_engine = std::make_unique<PlaybackEngine>(config, onThisThread(&CdAudioControl::onBoundary));
 
     m_updateTimer = new ClockTimer(m_clock, this);
     connect(m_updateTimer, &ClockTimer::timeout, this, &CdAudioControl::raiseStatusUpdate);

@@ -101,18 +101,13 @@ void DiscDrive::carryOut(Request request)
     bool ejected = false;
     switch (request) {
     case Request::Open:
-        // Always answered, found or not, so that the next open is tried.
-        if (!m_source)
-            m_source = DiscSource::open(m_path, m_report, m_access);
-        changed = true;
+    case Request::Look: {
+        const bool opened = !m_source && (m_source = DiscSource::open(m_path, m_report, m_access));
+        // An open is always answered, found or not, so that the next open
+        // is tried; a look (nobody waits for it) only when a disc has come.
+        changed = request == Request::Open || opened;
         break;
-    case Request::Look:
-        // Said only when a disc has come: nobody waits for the answer.
-        if (!m_source) {
-            m_source = DiscSource::open(m_path, m_report, m_access);
-            changed = m_source != nullptr;
-        }
-        break;
+    }
     case Request::Eject:
         if (m_source)
             m_source->eject();

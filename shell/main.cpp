@@ -2,6 +2,7 @@
 #include "command_line.h"
 #include "disc_titles.h"
 #include "exit_deadline.h"
+#include "event_loop_wake.h"
 #include "file_names.h"
 #include "main_window.h"
 #include "mpris_service.h"
@@ -9,13 +10,10 @@
 #include "single_instance.h"
 #include "window_system.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDateTime>
 
 #include <cstdio>
-#include <memory>
-#include <utility>
 
 namespace {
 QStringList argumentList(int argc, char *argv[])
@@ -44,31 +42,6 @@ int answerCommandLine(const CommandLine &commandLine)
         break;
     }
     return commandLine.exitStatus();
-}
-// Between events nothing changes what the status update would show: the
-// player rests while still, and whatever ends a wait of its event loop
-// wakes it. Only a wait begun once the loop has finished what the update
-// that went to rest left queued (its drawing) counts.
-void wakeOnEvents(PlayerCore &core)
-{
-    struct Watch {
-        bool settled = false;  // the loop has done what the last update left
-        bool waiting = false;  // the loop waits while the core rests
-    };
-    core.allowRest();
-    auto watch = std::make_shared<Watch>();
-    auto *loop = QAbstractEventDispatcher::instance();
-    QObject::connect(&core, &PlayerCore::rested, &core, [watch] { watch->settled = true; }, Qt::QueuedConnection);
-    QObject::connect(loop, &QAbstractEventDispatcher::aboutToBlock, &core, [&core, watch] {
-        watch->settled = watch->settled && core.isResting();
-        watch->waiting = watch->settled;
-    });
-    QObject::connect(loop, &QAbstractEventDispatcher::awake, &core, [&core, watch] {
-        if (!std::exchange(watch->waiting, false))
-            return;
-        watch->settled = false;
-        core.wake();
-    });
 }
 }  // namespace
 
